@@ -1,0 +1,37 @@
+# System libraries that Debian's JUCE expects the project to link, and small helpers shared by
+# the plug-in and the test targets.
+
+# Debian strips JUCE's bundled codecs and image libraries; the system ones take their place.
+pkg_check_modules(KALVORIN_CODECS REQUIRED IMPORTED_TARGET
+    flac vorbis vorbisenc vorbisfile ogg zlib libpng libjpeg)
+
+add_library(kalvorin_system_codecs INTERFACE)
+target_link_libraries(kalvorin_system_codecs INTERFACE PkgConfig::KALVORIN_CODECS)
+
+# JUCE settings every target that compiles JUCE modules shares.
+function(kalvorin_add_juce_config target)
+    target_compile_definitions(${target} PUBLIC
+        JUCE_WEB_BROWSER=0
+        JUCE_USE_CURL=0
+        JUCE_USE_MP3AUDIOFORMAT=1
+        JUCE_DISPLAY_SPLASH_SCREEN=0
+        JUCE_REPORT_APP_USAGE=0
+        JUCE_STRICT_REFCOUNTEDPOINTER=1)
+endfunction()
+
+# The module must only export the three VST3 entry points, and a missing symbol must fail the
+# link rather than the host's dlopen (JUCE already adds --no-undefined for Linux modules).
+function(kalvorin_restrict_vst3_exports target)
+    set(map "${CMAKE_CURRENT_BINARY_DIR}/vst3_exports.map")
+    file(WRITE "${map}" "{\n  global:\n    GetPluginFactory;\n    ModuleEntry;\n    ModuleExit;\n  local:\n    *;\n};\n")
+    target_link_options(${target} PRIVATE "-Wl,--version-script=${map}" "-Wl,--no-undefined")
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${map}")
+endfunction()
+
+# Lets a target link a JUCE static library without compiling the JUCE modules a second time:
+# it takes the library's include paths and definitions, as JUCE's own plug-in wrappers do.
+function(kalvorin_use_juce_library target library)
+    target_include_directories(${target} PRIVATE $<TARGET_PROPERTY:${library},INCLUDE_DIRECTORIES>)
+    target_compile_definitions(${target} PRIVATE $<TARGET_PROPERTY:${library},COMPILE_DEFINITIONS>)
+    target_link_libraries(${target} PRIVATE ${library})
+endfunction()

@@ -1,0 +1,572 @@
+#include "engine/KalvorinAudioProcessor.h"
+
+#include "editor/KalvorinAudioProcessorEditor.h"
+#include "engine/StateBlobReader.h"
+
+namespace
+{
+constexpr auto kMonitorRefId = "monitorRef";
+constexpr int kMaxOutputChannels = 2;
+constexpr double kLevelMatchRampSeconds = 0.1;
+constexpr double kMonitorRampSeconds = 0.01;
+constexpr double kReferenceFadeSeconds = 0.005;
+
+/** Largest absolute sample over every channel of the buffer's first `numSamples`, at most 1. */
+float peakOf (const juce::AudioBuffer<float>& buffer, int numSamples)
+{
+    float peak = 0.0f;
+
+    for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
+    {
+        const auto* data = buffer.getReadPointer (ch);
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const auto magnitude = std::abs (data[i]);
+
+            if (magnitude > peak)
+                peak = magnitude;
+        }
+    }
+
+    return juce::jmin (peak, 1.0f);
+}
+
+/** Gives a work buffer the asked shape, keeping its storage when it is large enough. */
+void sizeWorkBuffer (juce::AudioBuffer<float>& buffer, int channels, int samples)
+{
+    buffer.setSize (channels, samples, false, false, true);
+    buffer.clear();
+}
+} // namespace
+
+//==============================================================================
+KalvorinAudioProcessor::KalvorinAudioProcessor (SettingsStore store)
+    : juce::AudioProcessor (BusesProperties()
+                                .withInput ("Input", juce::AudioChannelSet::stereo(), true)
+                                .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
+      parameters (*this, nullptr, "PARAMS", createParameterLayout()),
+      settingsStore (std::move (store))
+{
+    monitorRefValue = parameters.getRawParameterValue (kMonitorRefId);
+    formatManager.registerBasicFormats();
+    settingsStore.load();
+}
+
+KalvorinAudioProcessor::~KalvorinAudioProcessor()
+{
+    for (auto& entry : references)
+        entry.release();
+}
+
+juce::AudioProcessorValueTreeState::ParameterLayout KalvorinAudioProcessor::createParameterLayout()
+{
+    juce::AudioProcessorValueTreeState::ParameterLayout layout;
+    layout.add (std::make_unique<juce::AudioParameterChoice> (juce::ParameterID { kMonitorRefId, 1 },
+                                                              "Monitor",
+                                                              juce::StringArray { "Reference", "Source" },
+                                                              0));
+    return layout;
+}
+
+//==============================================================================
+const juce::String KalvorinAudioProcessor::getName() const { return "Audio-Kalvorin"; }
+double KalvorinAudioProcessor::getTailLengthSeconds() const { return 0.0; }
+bool KalvorinAudioProcessor::acceptsMidi() const { return false; }
+bool KalvorinAudioProcessor::producesMidi() const { return false; }
+bool KalvorinAudioProcessor::hasEditor() const { return true; }
+int KalvorinAudioProcessor::getNumPrograms() { return 1; }
+int KalvorinAudioProcessor::getCurrentProgram() { return 0; }
+void KalvorinAudioProcessor::setCurrentProgram (int) {}
+void KalvorinAudioProcessor::changeProgramName (int, const juce::String&) {}
+
+// Hosts and validators expect the one program the VST3 layer exposes to carry a name.
+const juce::String KalvorinAudioProcessor::getProgramName (int) { return "Default"; }
+
+juce::AudioProcessorEditor* KalvorinAudioProcessor::createEditor()
+{
+    return new KalvorinAudioProcessorEditor (*this);
+}
+
+bool KalvorinAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
+{
+    const auto monoOrStereo = [] (const juce::AudioChannelSet& set)
+    {
+        return set == juce::AudioChannelSet::mono() || set == juce::AudioChannelSet::stereo();
+    };
+
+    return monoOrStereo (layouts.getMainInputChannelSet())
+        && monoOrStereo (layouts.getMainOutputChannelSet());
+}
+
+//==============================================================================
+void KalvorinAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
+{
+    blockSize = samplesPerBlock;
+
+    for (auto& entry : references)
+        entry.prepare (samplesPerBlock, sampleRate);
+
+    const auto channels = juce::jmax (1, getTotalNumOutputChannels());
+
+    prepareSmoothersAndFades (sampleRate);
+
+    sizeWorkBuffer (sourceBuffer, channels, juce::jmax (1, samplesPerBlock));
+    sizeWorkBuffer (referenceBuffer, channels, juce::jmax (1, samplesPerBlock));
+}
+
+void KalvorinAudioProcessor::prepareSmoothersAndFades (double sampleRate)
+{
+    // A rate that is not positive would give meaningless ramp lengths; keep the smoothers' old
+    // lengths but still put every value at its starting point.
+    if (sampleRate > 0.0)
+    {
+        referenceGain.reset ((int) std::floor (kLevelMatchRampSeconds * sampleRate));
+        sourceGain.reset ((int) std::floor (kLevelMatchRampSeconds * sampleRate));
+        monitorMix.reset ((int) std::floor (kMonitorRampSeconds * sampleRate));
+        fadeLength = juce::jmax (1, juce::roundToInt (kReferenceFadeSeconds * sampleRate));
+    }
+
+    referenceGain.setCurrentAndTargetValue (1.0f);
+    sourceGain.setCurrentAndTargetValue (1.0f);
+
+    const auto monitorReference = monitorRefValue != nullptr && monitorRefValue->load() < 0.5f;
+    monitorMix.setCurrentAndTargetValue (monitorReference && getActiveEntry() != nullptr ? 1.0f : 0.0f);
+
+    for (int c = 0; c < kMaxOutputChannels; ++c)
+    {
+        lastReferenceOutput[c] = 0.0f;
+        fadeFrom[c] = 0.0f;
+    }
+
+    fadeRemaining = 0;
+    resetReferenceRequested.exchange (false);
+}
+
+void KalvorinAudioProcessor::releaseResources()
+{
+    for (auto& entry : references)
+        entry.release();
+}
+
+//==============================================================================
+void KalvorinAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    juce::ScopedNoDenormals noDenormals;
+
+    BlockContext block;
+    block.monitorReference = monitorRefValue != nullptr && monitorRefValue->load() < 0.5f;
+    block.numSamples = buffer.getNumSamples();
+    block.workChannels = juce::jmax (1, getTotalNumOutputChannels());
+    block.activeEntry = getActiveEntry();
+
+    readTransport (block);
+
+    if (block.startTransition || block.reset)
+        clearMeasurementsForNewSegment (block);
+
+    copySource (buffer, block);
+    renderReference (block);
+    publishPeaks();
+
+    monitorMix.setTargetValue (block.activeEntry != nullptr && block.monitorReference ? 1.0f : 0.0f);
+    writeOutput (buffer, block);
+
+    for (int ch = block.workChannels; ch < buffer.getNumChannels(); ++ch)
+        buffer.clear (ch, 0, block.numSamples);
+}
+
+ReferenceEntry* KalvorinAudioProcessor::getActiveEntry() noexcept
+{
+    const auto index = activeReferenceIndex.load();
+
+    if (index < 0 || index >= (int) references.size())
+        return nullptr;
+
+    return &references[(size_t) index];
+}
+
+void KalvorinAudioProcessor::readTransport (BlockContext& block)
+{
+    bool playing = false;
+
+    if (auto* head = getPlayHead())
+        if (const auto position = head->getPosition())
+            playing = position->getIsPlaying();
+
+    block.playing = playing;
+    block.startTransition = playing && ! isPlaying.load();
+    isPlaying.exchange (playing);
+    block.reset = resetReferenceRequested.exchange (false);
+}
+
+void KalvorinAudioProcessor::clearMeasurementsForNewSegment (const BlockContext&)
+{
+}
+
+void KalvorinAudioProcessor::copySource (const juce::AudioBuffer<float>& buffer, const BlockContext& block)
+{
+    sizeWorkBuffer (sourceBuffer, block.workChannels, block.numSamples);
+
+    const auto channels = juce::jmin (getTotalNumInputChannels(), block.workChannels, buffer.getNumChannels());
+
+    for (int ch = 0; ch < channels; ++ch)
+        sourceBuffer.copyFrom (ch, 0, buffer, ch, 0, block.numSamples);
+
+    // A mono Source on a stereo output is heard and measured on both sides, like a mono
+    // Reference; left on one channel it would sound off-centre and read 3 LU low.
+    if (channels == 1 && block.workChannels > 1)
+        for (int ch = 1; ch < block.workChannels; ++ch)
+            sourceBuffer.copyFrom (ch, 0, sourceBuffer, 0, 0, block.numSamples);
+}
+
+void KalvorinAudioProcessor::renderReference (const BlockContext& block)
+{
+    sizeWorkBuffer (referenceBuffer, block.workChannels, block.numSamples);
+
+    auto* entry = block.activeEntry;
+
+    if (entry == nullptr || entry->memorySource == nullptr)
+        return;
+
+    takePendingSeek (*entry, block);
+
+    if (block.startTransition)
+    {
+        for (auto& from : fadeFrom)
+            from = 0.0f;
+
+        fadeRemaining = fadeLength;
+    }
+
+    if (! block.playing || block.numSamples == 0)
+        return;
+
+    const juce::AudioSourceChannelInfo info (&referenceBuffer, 0, block.numSamples);
+
+    if (entry->resampler != nullptr)
+        entry->resampler->getNextAudioBlock (info);
+    else
+        entry->memorySource->getNextAudioBlock (info);
+
+    auto& source = *entry->memorySource;
+    const auto length = source.getTotalLength();
+
+    if (length > 0)
+        source.setNextReadPosition (source.getNextReadPosition() % length);
+
+    const auto hostRate = getSampleRate();
+
+    if (hostRate > 0.0 && length > 0)
+    {
+        auto& transport = *entry->transport;
+        transport.positionSamples = std::fmod (transport.positionSamples
+                                                   + block.numSamples * entry->fileSampleRate / hostRate,
+                                               (double) length);
+        transport.positionSeconds.store (transport.positionSamples / entry->fileSampleRate);
+    }
+
+    if (entry->numChannels == 1)
+        for (int ch = 1; ch < block.workChannels; ++ch)
+            referenceBuffer.copyFrom (ch, 0, referenceBuffer, 0, 0, block.numSamples);
+    else
+        for (int ch = entry->numChannels; ch < block.workChannels; ++ch)
+            referenceBuffer.clear (ch, 0, block.numSamples);
+}
+
+void KalvorinAudioProcessor::takePendingSeek (ReferenceEntry& entry, const BlockContext& block)
+{
+    auto& transport = *entry.transport;
+    auto seek = transport.pendingSeekSample.load();
+
+    if (seek < 0)
+        return;
+
+    entry.memorySource->setNextReadPosition (seek);
+
+    if (entry.resampler != nullptr)
+        entry.resampler->flushBuffers();
+
+    transport.positionSamples = (double) seek;
+    transport.positionSeconds.store ((double) seek / entry.fileSampleRate);
+    transport.pendingSeekSample.compare_exchange_strong (seek, -1);
+
+    for (int c = 0; c < kMaxOutputChannels; ++c)
+        fadeFrom[c] = lastReferenceOutput[c];
+
+    fadeRemaining = block.playing ? fadeLength : 0;
+}
+
+void KalvorinAudioProcessor::publishPeaks()
+{
+    referencePeak.store (peakOf (referenceBuffer, referenceBuffer.getNumSamples()));
+    sourcePeak.store (peakOf (sourceBuffer, sourceBuffer.getNumSamples()));
+}
+
+void KalvorinAudioProcessor::writeOutput (juce::AudioBuffer<float>& buffer, const BlockContext& block)
+{
+    const auto channels = juce::jmin (block.workChannels, buffer.getNumChannels(), kMaxOutputChannels);
+
+    for (int i = 0; i < block.numSamples; ++i)
+    {
+        const auto gR = referenceGain.getNextValue();
+        const auto gS = sourceGain.getNextValue();
+        const auto m = monitorMix.getNextValue();
+        const auto h = fadeRemaining > 0 ? 1.0f - (float) fadeRemaining / (float) fadeLength : 1.0f;
+
+        for (int c = 0; c < channels; ++c)
+        {
+            const auto source = sourceBuffer.getSample (c, i) * gS * (1.0f - m);
+
+            if (block.playing)
+            {
+                const auto r = fadeFrom[c] + (referenceBuffer.getSample (c, i) - fadeFrom[c]) * h;
+                lastReferenceOutput[c] = r;
+                buffer.setSample (c, i, r * gR * m + source);
+            }
+            else
+            {
+                lastReferenceOutput[c] = 0.0f;
+                buffer.setSample (c, i, source);
+            }
+        }
+
+        if (fadeRemaining > 0)
+            --fadeRemaining;
+    }
+}
+
+//==============================================================================
+int KalvorinAudioProcessor::addReference (const juce::String& fullPath)
+{
+    for (size_t i = 0; i < references.size(); ++i)
+        if (references[i].fullPath == fullPath)
+            return (int) i;
+
+    auto entry = ReferenceEntry::decode (fullPath, formatManager);
+
+    if (! entry.isValid())
+        return -1;
+
+    entry.prepare (blockSize, getSampleRate());
+    entry.memorySource->setNextReadPosition (0);
+
+    int index = -1;
+
+    try
+    {
+        references.reserve (references.size() + 1);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return -1;
+    }
+
+    suspendProcessing (true);
+    references.push_back (std::move (entry));
+    index = (int) references.size() - 1;
+
+    if (activeReferenceIndex.load() < 0)
+    {
+        resetReferenceRequested.exchange (true);
+        activeReferenceIndex.store (index);
+    }
+
+    suspendProcessing (false);
+    return index;
+}
+
+void KalvorinAudioProcessor::removeReference (int index)
+{
+    if (index < 0 || index >= (int) references.size())
+        return;
+
+    suspendProcessing (true);
+
+    references[(size_t) index].release();
+    references.erase (references.begin() + index);
+    resetReferenceRequested.exchange (true);
+
+    const auto count = (int) references.size();
+
+    if (count == 0)
+    {
+        activeReferenceIndex.store (-1);
+        clearReferenceReadings();
+    }
+    else if (activeReferenceIndex.load() >= count)
+    {
+        activeReferenceIndex.store (count - 1);
+    }
+
+    suspendProcessing (false);
+}
+
+void KalvorinAudioProcessor::removeReferenceByPath (const juce::String& fullPath)
+{
+    for (size_t i = 0; i < references.size(); ++i)
+    {
+        if (references[i].fullPath == fullPath)
+        {
+            removeReference ((int) i);
+            return;
+        }
+    }
+}
+
+void KalvorinAudioProcessor::setActiveReference (int index)
+{
+    if (index == activeReferenceIndex.load())
+        return;
+
+    if (index >= 0 && index < (int) references.size())
+    {
+        suspendProcessing (true);
+        resetReferenceRequested.exchange (true);
+        activeReferenceIndex.store (index);
+        suspendProcessing (false);
+        return;
+    }
+
+    activeReferenceIndex.store (-1);
+}
+
+double KalvorinAudioProcessor::getActiveReferencePositionSeconds() const
+{
+    const auto index = activeReferenceIndex.load();
+
+    if (index < 0 || index >= (int) references.size())
+        return 0.0;
+
+    const auto& entry = references[(size_t) index];
+
+    if (entry.memorySource == nullptr || ! (entry.fileSampleRate > 0.0))
+        return 0.0;
+
+    const auto pending = entry.transport->pendingSeekSample.load();
+
+    if (pending >= 0)
+        return (double) pending / entry.fileSampleRate;
+
+    return entry.transport->positionSeconds.load();
+}
+
+void KalvorinAudioProcessor::requestSeek (double seconds)
+{
+    const auto index = activeReferenceIndex.load();
+
+    if (index < 0 || index >= (int) references.size() || ! std::isfinite (seconds))
+        return;
+
+    auto& entry = references[(size_t) index];
+
+    if (entry.memorySource == nullptr || ! (entry.fileSampleRate > 0.0))
+        return;
+
+    const auto length = entry.memorySource->getTotalLength();
+    std::int64_t sample = 0;
+
+    if (length > 0)
+    {
+        const auto duration = (double) length / juce::jmax (entry.fileSampleRate, 1.0);
+        const auto clamped = juce::jlimit (0.0, duration, seconds);
+        sample = juce::jmax ((std::int64_t) 0, (std::int64_t) std::llround (clamped * entry.fileSampleRate));
+        sample = juce::jmin (sample, (std::int64_t) length - 1);
+    }
+
+    entry.transport->pendingSeekSample.exchange (sample);
+
+    if (! isPlaying.load())
+        resetReferenceRequested.exchange (true);
+}
+
+//==============================================================================
+namespace StateKeys
+{
+static const juce::Identifier monitorRef { "monitorRef" };
+static const juce::Identifier activeRefIndex { "activeRefIndex" };
+static const juce::Identifier editorStateJson { "editorStateJson" };
+static const juce::Identifier refs { "refs" };
+static const juce::Identifier ref { "ref" };
+static const juce::Identifier path { "path" };
+}
+
+void KalvorinAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
+{
+    juce::ValueTree state (StateBlobReader::kStateType);
+
+    // The parameter object holds the current choice; the tree copy is refreshed later by a timer.
+    state.setProperty (StateKeys::monitorRef, (double) (monitorRefValue != nullptr ? monitorRefValue->load() : 0.0f), nullptr);
+
+    juce::ValueTree refs (StateKeys::refs);
+
+    for (const auto& entry : references)
+        refs.appendChild (juce::ValueTree (StateKeys::ref).setProperty (StateKeys::path, entry.fullPath, nullptr), nullptr);
+
+    state.appendChild (refs, nullptr);
+    state.setProperty (StateKeys::activeRefIndex, activeReferenceIndex.load(), nullptr);
+
+    const auto editorState = parameters.state.getProperty (StateKeys::editorStateJson).toString();
+
+    if (editorState.isNotEmpty())
+        state.setProperty (StateKeys::editorStateJson, editorState, nullptr);
+
+    juce::MemoryOutputStream stream (destData, true);
+    state.writeToStream (stream);
+}
+
+void KalvorinAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    // Only the plug-in's own, well-formed state is restored: anything else (another plug-in's
+    // chunk, a damaged project) leaves the user's References and settings as they are.
+    const auto state = StateBlobReader::read (data, sizeInBytes);
+
+    if (! state.isValid())
+        return;
+
+    const auto& monitor = state.getProperty (StateKeys::monitorRef);
+
+    if (monitor.isDouble() || monitor.isInt())
+        if (auto* parameter = parameters.getParameter (StateKeys::monitorRef.toString()))
+            parameter->setValueNotifyingHost (parameter->convertTo0to1 ((float) (double) monitor));
+
+    const auto& editorState = state.getProperty (StateKeys::editorStateJson);
+
+    if (editorState.isString())
+        parameters.state.setProperty (StateKeys::editorStateJson, editorState, nullptr);
+
+    suspendProcessing (true);
+
+    for (auto& entry : references)
+        entry.release();
+
+    references.clear();
+    resetReferenceRequested.exchange (true);
+    activeReferenceIndex.store (-1);
+    clearReferenceReadings();
+    suspendProcessing (false);
+
+    const auto refs = state.getChildWithName (StateKeys::refs);
+
+    for (const auto& child : refs)
+    {
+        const auto& path = child.getProperty (StateKeys::path);
+
+        if (path.isString())
+            addReference (path.toString());
+    }
+
+    const auto& savedIndex = state.getProperty (StateKeys::activeRefIndex);
+    const auto index = savedIndex.isVoid() ? -1 : (int) savedIndex;
+    const auto count = (int) references.size();
+
+    if (index < count)
+        setActiveReference (index < 0 ? -1 : index);
+    else
+        setActiveReference (count == 0 ? -1 : 0);
+}
+
+void KalvorinAudioProcessor::clearReferenceReadings()
+{
+    referencePeak.store (0.0f);
+}

@@ -1,0 +1,191 @@
+#include "engine/StateBlobReader.h"
+
+#include <cstring>
+
+namespace
+{
+// Markers of JUCE's var stream format.
+enum VarMarker : juce::uint8
+{
+    markerInt = 1,
+    markerBoolTrue = 2,
+    markerBoolFalse = 3,
+    markerDouble = 4,
+    markerString = 5,
+    markerInt64 = 6,
+    markerArray = 7,
+    markerBinary = 8
+};
+
+/** A bounded cursor that mirrors the reads JUCE's value-tree parser makes. */
+class Walker
+{
+public:
+    Walker (const void* data, size_t size) : bytes (static_cast<const juce::uint8*> (data)), end (size) {}
+
+    bool tree (int depth, const char* expectedType)
+    {
+        if (depth > StateBlobReader::kMaxDepth)
+            return false;
+
+        size_t typeLength = 0;
+
+        if (! string (typeLength) || typeLength == 0)
+            return false;
+
+        if (expectedType != nullptr
+            && (typeLength != std::strlen (expectedType)
+                || std::memcmp (bytes + pos - typeLength - 1, expectedType, typeLength) != 0))
+            return false;
+
+        int numProperties = 0;
+
+        // Every property takes at least a name byte, its terminator and a size byte.
+        if (! count (numProperties, 3))
+            return false;
+
+        for (int i = 0; i < numProperties; ++i)
+        {
+            size_t nameLength = 0;
+
+            if (! string (nameLength) || nameLength == 0 || ! var (depth + 1))
+                return false;
+        }
+
+        int numChildren = 0;
+
+        // Every child takes at least a type byte, its terminator and two count bytes.
+        if (! count (numChildren, 4))
+            return false;
+
+        for (int i = 0; i < numChildren; ++i)
+            if (! tree (depth + 1, nullptr))
+                return false;
+
+        return true;
+    }
+
+private:
+    size_t remaining() const noexcept { return end - pos; }
+
+    bool skip (size_t n) noexcept
+    {
+        if (n > remaining())
+            return false;
+
+        pos += n;
+        return true;
+    }
+
+    bool string (size_t& length) noexcept
+    {
+        const auto* start = bytes + pos;
+        const auto* terminator = static_cast<const juce::uint8*> (std::memchr (start, 0, remaining()));
+
+        if (terminator == nullptr)
+            return false;
+
+        length = (size_t) (terminator - start);
+        pos += length + 1;
+        return true;
+    }
+
+    bool compressedInt (int& value) noexcept
+    {
+        if (remaining() < 1)
+            return false;
+
+        const auto sizeByte = bytes[pos++];
+        const auto numBytes = (size_t) (sizeByte & 0x7f);
+
+        if (numBytes > 4 || numBytes > remaining())
+            return false;
+
+        juce::uint32 magnitude = 0;
+
+        for (size_t i = 0; i < numBytes; ++i)
+            magnitude |= (juce::uint32) bytes[pos + i] << (8 * i);
+
+        pos += numBytes;
+
+        if (magnitude > (juce::uint32) std::numeric_limits<int>::max())
+            return false;
+
+        value = (sizeByte & 0x80) != 0 ? -(int) magnitude : (int) magnitude;
+        return true;
+    }
+
+    /** A non-negative count whose items each need at least `minBytesEach` of what remains. */
+    bool count (int& value, size_t minBytesEach) noexcept
+    {
+        return compressedInt (value) && value >= 0 && (size_t) value * minBytesEach <= remaining();
+    }
+
+    bool var (int depth)
+    {
+        if (depth > StateBlobReader::kMaxDepth)
+            return false;
+
+        int numBytes = 0;
+
+        if (! compressedInt (numBytes))
+            return false;
+
+        if (numBytes <= 0)
+            return true;
+
+        if (remaining() < 1)
+            return false;
+
+        const auto marker = bytes[pos++];
+
+        switch (marker)
+        {
+            case markerInt:       return skip (4);
+            case markerInt64:     return skip (8);
+            case markerDouble:    return skip (8);
+            case markerBoolTrue:
+            case markerBoolFalse: return true;
+
+            case markerArray:
+            {
+                int numItems = 0;
+
+                if (! count (numItems, 1))
+                    return false;
+
+                for (int i = 0; i < numItems; ++i)
+                    if (! var (depth + 1))
+                        return false;
+
+                return true;
+            }
+
+            case markerString:
+            case markerBinary:
+            default:
+                return skip ((size_t) numBytes - 1);
+        }
+    }
+
+    const juce::uint8* bytes;
+    size_t end;
+    size_t pos = 0;
+};
+} // namespace
+
+bool StateBlobReader::isWellFormed (const void* data, size_t sizeInBytes, const char* expectedType)
+{
+    if (data == nullptr || sizeInBytes == 0)
+        return false;
+
+    return Walker (data, sizeInBytes).tree (0, expectedType);
+}
+
+juce::ValueTree StateBlobReader::read (const void* data, int sizeInBytes)
+{
+    if (sizeInBytes <= 0 || ! isWellFormed (data, (size_t) sizeInBytes, kStateType))
+        return {};
+
+    return juce::ValueTree::readFromData (data, (size_t) sizeInBytes);
+}

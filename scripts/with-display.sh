@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Runs a command with a private X server and a window manager, then stops both.
+# JUCE's windows need a window manager on a bare X server (it aborts on BadAtom without one).
+set -euo pipefail
+
+if [ -n "${DISPLAY:-}" ] && [ -z "${KALVORIN_OWN_DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  exec "$@"
+fi
+
+display_number=99
+while [ -e "/tmp/.X${display_number}-lock" ]; do display_number=$((display_number + 1)); done
+export DISPLAY=":${display_number}"
+
+Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+cleanup() {
+  [ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null || true
+  kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+}
+trap cleanup EXIT
+
+for _ in $(seq 1 100); do
+  xdpyinfo >/dev/null 2>&1 && break
+  sleep 0.1
+done
+
+twm >/dev/null 2>&1 &
+wm_pid=$!
+sleep 0.3
+
+"$@"

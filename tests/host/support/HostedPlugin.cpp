@@ -1,0 +1,31 @@
+#include "host/support/HostedPlugin.h"
+
+bool HostedPlugin::describe (const juce::String& bundlePath, juce::PluginDescription& result, juce::String& error)
+{
+    juce::VST3PluginFormat format;
+    juce::OwnedArray<juce::PluginDescription> found;
+    format.findAllTypesForFile (found, bundlePath);
+
+    if (found.isEmpty())
+    {
+        error = "no plug-in found in " + bundlePath;
+        return false;
+    }
+
+    result = *found.getFirst();
+    return true;
+}
+
+std::unique_ptr<juce::AudioPluginInstance> HostedPlugin::create (const juce::String& bundlePath,
+                                                                  double sampleRate,
+                                                                  int blockSize,
+                                                                  juce::String& error)
+{
+    juce::PluginDescription description;
+
+    if (! describe (bundlePath, description, error))
+        return nullptr;
+
+    juce::VST3PluginFormat format;
+    return format.createInstanceFromDescription (description, sampleRate, blockSize, error);
+}
