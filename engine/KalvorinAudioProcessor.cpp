@@ -10,6 +10,10 @@ constexpr int kMaxOutputChannels = 2;
 constexpr double kLevelMatchRampSeconds = 0.1;
 constexpr double kMonitorRampSeconds = 0.01;
 constexpr double kReferenceFadeSeconds = 0.005;
+constexpr float kMaxMatchGainDb = 24.0f;
+constexpr float kLevelMatchFloorLufs = -70.0f;
+constexpr float kGainFloorDb = -100.0f;
+constexpr int kMaxLevelMatchMode = 2;
 
 /** Largest absolute sample over every channel of the buffer's first `numSamples`, at most 1. */
 float peakOf (const juce::AudioBuffer<float>& buffer, int numSamples)
@@ -51,6 +55,9 @@ KalvorinAudioProcessor::KalvorinAudioProcessor (SettingsStore store)
     monitorRefValue = parameters.getRawParameterValue (kMonitorRefId);
     formatManager.registerBasicFormats();
     settingsStore.load();
+
+    levelMatchMode = juce::jlimit (0, kMaxLevelMatchMode, settingsStore.getInt (SettingsStore::kGeneralSection, "LevelMatchMode", 0));
+    requestedLevelMatchMode.exchange (levelMatchMode);
 }
 
 KalvorinAudioProcessor::~KalvorinAudioProcessor()
@@ -109,10 +116,55 @@ void KalvorinAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBlo
 
     const auto channels = juce::jmax (1, getTotalNumOutputChannels());
 
+    if (sampleRate > 0.0)
+    {
+        referenceLoudness.prepare (channels, sampleRate);
+        sourceLoudness.prepare (channels, sampleRate);
+        referenceRms.prepare (channels, sampleRate);
+        sourceRms.prepare (channels, sampleRate);
+        referenceTruePeak.prepare (channels, samplesPerBlock, sampleRate);
+        sourceTruePeak.prepare (channels, samplesPerBlock, sampleRate);
+    }
+
+    meterReadings.clear();
+
+    referenceSpectrum.onSpectrum = [this] (const std::vector<float>& magnitudes, double rate)
+    {
+        referenceSpectrumSnapshot.tryPublish (magnitudes, rate);
+    };
+    sourceSpectrum.onSpectrum = [this] (const std::vector<float>& magnitudes, double rate)
+    {
+        sourceSpectrumSnapshot.tryPublish (magnitudes, rate);
+    };
+
+    referenceGoniometer.prepare();
+    sourceGoniometer.prepare();
+    referenceSpectrumSnapshot.prepare (SpectrumAnalyser::kNumBins);
+    sourceSpectrumSnapshot.prepare (SpectrumAnalyser::kNumBins);
+
+    referenceBands.prepare (sampleRate);
+    sourceBands.prepare (sampleRate);
+
     prepareSmoothersAndFades (sampleRate);
+
+    gainsHeld = false;
+    referenceTargetGainDb = 0.0f;
+    sourceTargetGainDb = 0.0f;
+    referenceGainDb.exchange (0.0f);
+    sourceGainDb.exchange (0.0f);
+    levelMatchReady.exchange (false);
+    resetReferenceRequested.exchange (false);
+
+    if (sampleRate > 0.0)
+    {
+        referenceSpectrum.prepare (sampleRate);
+        sourceSpectrum.prepare (sampleRate);
+    }
 
     sizeWorkBuffer (sourceBuffer, channels, juce::jmax (1, samplesPerBlock));
     sizeWorkBuffer (referenceBuffer, channels, juce::jmax (1, samplesPerBlock));
+
+    bandListen.prepare (sampleRate, juce::jmax (1, samplesPerBlock), channels);
 }
 
 void KalvorinAudioProcessor::prepareSmoothersAndFades (double sampleRate)
@@ -140,13 +192,20 @@ void KalvorinAudioProcessor::prepareSmoothersAndFades (double sampleRate)
     }
 
     fadeRemaining = 0;
-    resetReferenceRequested.exchange (false);
 }
 
 void KalvorinAudioProcessor::releaseResources()
 {
     for (auto& entry : references)
         entry.release();
+
+    referenceLoudness.reset();
+    sourceLoudness.reset();
+    referenceRms.reset();
+    sourceRms.reset();
+    referenceTruePeak.reset();
+    sourceTruePeak.reset();
+    bandListen.release();
 }
 
 //==============================================================================
@@ -167,13 +226,21 @@ void KalvorinAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
 
     copySource (buffer, block);
     renderReference (block);
+    measureSignals (block);
+    analyseBands();
+    captureGoniometers();
+    publishMeterReadings();
     publishPeaks();
+    matchLevels (block);
 
     monitorMix.setTargetValue (block.activeEntry != nullptr && block.monitorReference ? 1.0f : 0.0f);
     writeOutput (buffer, block);
 
     for (int ch = block.workChannels; ch < buffer.getNumChannels(); ++ch)
         buffer.clear (ch, 0, block.numSamples);
+
+    publishGains();
+    bandListen.process (buffer);
 }
 
 ReferenceEntry* KalvorinAudioProcessor::getActiveEntry() noexcept
@@ -200,8 +267,37 @@ void KalvorinAudioProcessor::readTransport (BlockContext& block)
     block.reset = resetReferenceRequested.exchange (false);
 }
 
-void KalvorinAudioProcessor::clearMeasurementsForNewSegment (const BlockContext&)
+void KalvorinAudioProcessor::clearMeasurementsForNewSegment (const BlockContext& block)
 {
+    referenceLoudness.resetWindows();
+    referenceSpectrum.reset();
+    referenceBands.reset();
+    referenceTruePeak.reset();
+    referenceRms.reset();
+    levelMatchReady.exchange (false);
+
+    if (block.reset)
+    {
+        gainsHeld = false;
+        referenceTargetGainDb = 0.0f;
+        sourceTargetGainDb = 0.0f;
+    }
+
+    // A new stretch of playback starts the Source's windows afresh; its RMS and the integrated
+    // loudness of the session run on.
+    if (block.startTransition)
+    {
+        sourceLoudness.resetWindows();
+        sourceSpectrum.reset();
+        sourceBands.reset();
+        sourceTruePeak.reset();
+    }
+
+    if (block.reset)
+    {
+        referenceLoudness.resetIntegrated();
+        sourceLoudness.resetIntegrated();
+    }
 }
 
 void KalvorinAudioProcessor::copySource (const juce::AudioBuffer<float>& buffer, const BlockContext& block)
@@ -295,6 +391,162 @@ void KalvorinAudioProcessor::takePendingSeek (ReferenceEntry& entry, const Block
         fadeFrom[c] = lastReferenceOutput[c];
 
     fadeRemaining = block.playing ? fadeLength : 0;
+}
+
+void KalvorinAudioProcessor::measureSignals (const BlockContext& block)
+{
+    sourceLoudness.process (sourceBuffer, block.playing);
+    sourceRms.process (sourceBuffer);
+    sourceTruePeak.process (sourceBuffer, block.playing);
+    sourceSpectrum.process (sourceBuffer);
+
+    referenceLoudness.process (referenceBuffer, block.activeEntry != nullptr && block.playing);
+    referenceRms.process (referenceBuffer);
+    referenceTruePeak.process (referenceBuffer, block.playing);
+    referenceSpectrum.process (referenceBuffer);
+}
+
+void KalvorinAudioProcessor::analyseBands()
+{
+    referenceBands.process (referenceBuffer);
+    sourceBands.process (sourceBuffer);
+
+    // The editor may be copying; then this block's results are simply not published.
+    const juce::SpinLock::ScopedTryLockType lock (bandSnapshotLock);
+
+    if (lock.isLocked())
+    {
+        bandSnapshot.reference = referenceBands.getResults();
+        bandSnapshot.source = sourceBands.getResults();
+    }
+}
+
+void KalvorinAudioProcessor::captureGoniometers()
+{
+    sourceGoniometer.process (sourceBuffer);
+    referenceGoniometer.process (referenceBuffer);
+}
+
+void KalvorinAudioProcessor::publishMeterReadings()
+{
+    meterReadings.referenceShortTermLufs.store (referenceLoudness.shortTermLufs.load());
+    meterReadings.sourceShortTermLufs.store (sourceLoudness.shortTermLufs.load());
+    meterReadings.referenceRmsDb.store (referenceRms.longRmsDb.load());
+    meterReadings.sourceRmsDb.store (sourceRms.longRmsDb.load());
+}
+
+void KalvorinAudioProcessor::matchLevels (const BlockContext& block)
+{
+    const auto requested = requestedLevelMatchMode.load();
+
+    if (requested != levelMatchMode)
+    {
+        levelMatchMode = requested;
+        gainsHeld = false;
+    }
+
+    if (levelMatchMode == (int) LevelMatchMode::Off)
+    {
+        referenceTargetGainDb = 0.0f;
+        sourceTargetGainDb = 0.0f;
+        gainsHeld = false;
+    }
+    else
+    {
+        louderToQuieter = levelMatchMode == (int) LevelMatchMode::LouderToQuieter;
+    }
+
+    const auto windowFull = [] (const LoudnessMeter& meter)
+    {
+        return meter.shortTermLength > 0 && meter.filled >= meter.shortTermLength;
+    };
+    const auto measurable = [] (float lufs) { return std::isfinite (lufs) && lufs > kLevelMatchFloorLufs; };
+
+    const auto source = sourceLoudness.shortTermLufs.load();
+    const auto reference = referenceLoudness.shortTermLufs.load();
+
+    const auto ready = block.activeEntry != nullptr && block.playing
+                    && windowFull (sourceLoudness) && windowFull (referenceLoudness)
+                    && measurable (source) && measurable (reference)
+                    && sourceLoudness.momentaryLufs.load() > kLevelMatchFloorLufs
+                    && referenceLoudness.momentaryLufs.load() > kLevelMatchFloorLufs;
+
+    levelMatchReady.exchange (ready);
+
+    if (ready)
+    {
+        if (levelMatchMode == (int) LevelMatchMode::Off)
+        {
+            referenceGain.setTargetValue (1.0f);
+            sourceGain.setTargetValue (1.0f);
+            return;
+        }
+
+        if (! louderToQuieter || source < reference)
+        {
+            referenceTargetGainDb = juce::jlimit (-kMaxMatchGainDb, kMaxMatchGainDb, source - reference);
+            sourceTargetGainDb = 0.0f;
+        }
+        else
+        {
+            referenceTargetGainDb = 0.0f;
+            sourceTargetGainDb = juce::jlimit (-kMaxMatchGainDb, kMaxMatchGainDb, reference - source);
+        }
+
+        gainsHeld = true;
+        setGainTargetsFromDb();
+        return;
+    }
+
+    if (levelMatchMode != (int) LevelMatchMode::Off && block.activeEntry != nullptr && gainsHeld)
+    {
+        setGainTargetsFromDb();
+        return;
+    }
+
+    referenceGain.setTargetValue (1.0f);
+    sourceGain.setTargetValue (1.0f);
+}
+
+void KalvorinAudioProcessor::setGainTargetsFromDb()
+{
+    referenceGain.setTargetValue (juce::Decibels::decibelsToGain (referenceTargetGainDb, -1000.0f));
+    sourceGain.setTargetValue (juce::Decibels::decibelsToGain (sourceTargetGainDb, -1000.0f));
+}
+
+void KalvorinAudioProcessor::publishGains()
+{
+    const auto toDb = [] (float gain)
+    {
+        if (! (gain > 0.0f))
+            return kGainFloorDb;
+
+        const auto db = 20.0f * std::log10 (gain);
+        return db > kGainFloorDb ? db : kGainFloorDb;
+    };
+
+    referenceGainDb.exchange (toDb (referenceGain.getCurrentValue()));
+    sourceGainDb.exchange (toDb (sourceGain.getCurrentValue()));
+}
+
+void KalvorinAudioProcessor::setLevelMatchMode (int mode)
+{
+    requestedLevelMatchMode.exchange (juce::jlimit (0, kMaxLevelMatchMode, mode));
+}
+
+void KalvorinAudioProcessor::setFocusBand (FocusBand band)
+{
+    bandListen.setFocusBand (band);
+}
+
+KalvorinAudioProcessor::PeakHolds KalvorinAudioProcessor::readPeakHolds()
+{
+    PeakHolds holds;
+    holds.referenceTruePeak = referenceTruePeak.takeTruePeakHold();
+    holds.sourceTruePeak = sourceTruePeak.takeTruePeakHold();
+    holds.referenceSamplePeak = referenceTruePeak.takeSamplePeakHold();
+    holds.sourceSamplePeak = sourceTruePeak.takeSamplePeakHold();
+    return holds;
 }
 
 void KalvorinAudioProcessor::publishPeaks()
@@ -569,4 +821,8 @@ void KalvorinAudioProcessor::setStateInformation (const void* data, int sizeInBy
 void KalvorinAudioProcessor::clearReferenceReadings()
 {
     referencePeak.store (0.0f);
+    meterReadings.clearReference();
+    referenceLoudness.reset();
+    referenceRms.reset();
+    referenceTruePeak.reset();
 }

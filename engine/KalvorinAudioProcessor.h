@@ -1,7 +1,18 @@
 #pragma once
 
+#include "engine/BandListen.h"
+#include "engine/BandStereoAnalyser.h"
+#include "engine/FocusBand.h"
+#include "engine/GoniometerCapture.h"
+#include "engine/LevelMatchMode.h"
+#include "engine/LoudnessMeter.h"
+#include "engine/MeterReadings.h"
 #include "engine/ReferenceEntry.h"
+#include "engine/RmsMeter.h"
 #include "engine/SettingsStore.h"
+#include "engine/SpectrumAnalyser.h"
+#include "engine/SpectrumSnapshot.h"
+#include "engine/TruePeakMeter.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -80,17 +91,62 @@ public:
     int getActiveReferenceIndex() const noexcept { return activeReferenceIndex.load(); }
 
     //==============================================================================
+    /** Requests a `LevelMatchMode` (clamped to 0..2); the audio thread adopts it on its next
+        block. Message thread. */
+    void setLevelMatchMode (int mode);
+
+    /** Hands the band selected in a band view to band listen; no range turns it off. Message
+        thread. */
+    void setFocusBand (FocusBand band);
+
+    /** The four peak holds, each read and reset to 0 in one step. */
+    struct PeakHolds
+    {
+        float referenceTruePeak = 0.0f, sourceTruePeak = 0.0f;
+        float referenceSamplePeak = 0.0f, sourceSamplePeak = 0.0f;
+    };
+
+    /** Takes the peak holds of both signals since the last call. Message thread. */
+    PeakHolds readPeakHolds();
+
+    //==============================================================================
     juce::AudioProcessorValueTreeState parameters;
     SettingsStore settingsStore;
 
     /** Set by whoever wants the Reference's measurements reset; taken by the next block. */
     std::atomic<bool> resetReferenceRequested { false };
 
+    /** The level-match gains in force after the last block, in dB (-100 for none). */
+    std::atomic<float> referenceGainDb { 0.0f }, sourceGainDb { 0.0f };
+
+    /** Both signals were measurable for level matching in the last block. */
+    std::atomic<bool> levelMatchReady { false };
+
+    /** The three band results of each signal, published together; the editor enters the lock
+        with a spinning lock and copies, the audio thread only tries it. */
+    juce::SpinLock bandSnapshotLock;
+    BandSnapshot bandSnapshot;
+
     /** Whether the host transport played during the last block. Written by the audio thread. */
     std::atomic<bool> isPlaying { false };
 
     /** The largest absolute sample of the last block of each signal, limited to 0..1. */
     std::atomic<float> referencePeak { 0.0f }, sourcePeak { 0.0f };
+
+    /** The meters of each signal. Processed on the audio thread; their published values are
+        atomics the editor reads. */
+    TruePeakMeter referenceTruePeak, sourceTruePeak;
+    LoudnessMeter referenceLoudness, sourceLoudness;
+    RmsMeter referenceRms, sourceRms;
+
+    /** Short-term loudness and RMS of both signals, published on every block. */
+    MeterReadings meterReadings;
+
+    /** The averaged spectra, published behind try-lock flags with sequence counters. */
+    SpectrumSnapshot referenceSpectrumSnapshot, sourceSpectrumSnapshot;
+
+    /** The stereo points of each signal's last block, double-buffered behind a try-lock. */
+    GoniometerCapture referenceGoniometer, sourceGoniometer;
 
     /** The References in load order. Changed only on the message thread, while suspended. */
     std::vector<ReferenceEntry> references;
@@ -117,8 +173,15 @@ private:
     void copySource (const juce::AudioBuffer<float>& buffer, const BlockContext&);
     void renderReference (const BlockContext&);
     void takePendingSeek (ReferenceEntry&, const BlockContext&);
+    void measureSignals (const BlockContext&);
+    void analyseBands();
+    void captureGoniometers();
+    void publishMeterReadings();
     void publishPeaks();
+    void matchLevels (const BlockContext&);
+    void setGainTargetsFromDb();
     void writeOutput (juce::AudioBuffer<float>& buffer, const BlockContext&);
+    void publishGains();
 
     ReferenceEntry* getActiveEntry() noexcept;
 
@@ -128,7 +191,17 @@ private:
     void prepareSmoothersAndFades (double sampleRate);
 
     //==============================================================================
+    // Level matching: the gains as linear factors, ramped over 0.1 s. The requested mode comes
+    // from the message thread; everything else is the audio thread's (and prepareToPlay's).
     juce::SmoothedValue<float> referenceGain, sourceGain;
+    BandStereoAnalyser referenceBands, sourceBands;
+    bool louderToQuieter = false;
+    float referenceTargetGainDb = 0.0f, sourceTargetGainDb = 0.0f;
+    int levelMatchMode = 0;
+    std::atomic<int> requestedLevelMatchMode { 0 };
+    bool gainsHeld = false;
+
+    /** 0 = Source only, 1 = Reference only at the output; ramped over 0.01 s. */
     juce::SmoothedValue<float> monitorMix;
 
     // Fade state of the Reference, per output channel. Audio thread (and prepareToPlay).
@@ -141,6 +214,11 @@ private:
 
     juce::AudioFormatManager formatManager;
     int blockSize = 0;
+
+    SpectrumAnalyser referenceSpectrum, sourceSpectrum;
+
+    /** Narrows the output to the band chosen in a band view. */
+    BandListen bandListen;
 
     // Per-block copy of the Source and rendering of the Reference. Audio thread.
     juce::AudioBuffer<float> sourceBuffer, referenceBuffer;
