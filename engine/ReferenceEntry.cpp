@@ -59,7 +59,7 @@ ReferenceEntry ReferenceEntry::decode (const juce::String& path, juce::AudioForm
         entry.transport = std::make_unique<ReferenceTransport>();
         entry.memorySource = std::make_unique<juce::MemoryAudioSource> (*entry.samples, false, true);
         reader.reset();
-        entry.resampler = std::make_unique<juce::ResamplingAudioSource> (entry.memorySource.get(), false, channels);
+        entry.resampler = std::make_unique<ReferenceResampler> (entry.memorySource.get(), channels);
     }
     catch (const std::bad_alloc&)
     {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ReferenceResampler.h"
 #include "engine/ReferenceTransport.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
@@ -44,7 +45,7 @@ struct ReferenceEntry
     double fileSampleRate = 0.0;
     std::unique_ptr<juce::AudioBuffer<float>> samples;
     std::unique_ptr<juce::MemoryAudioSource> memorySource;
-    std::unique_ptr<juce::ResamplingAudioSource> resampler;
+    std::unique_ptr<ReferenceResampler> resampler;
     std::unique_ptr<ReferenceTransport> transport;
 
 private:
