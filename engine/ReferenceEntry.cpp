@@ -1,10 +1,20 @@
 #include "engine/ReferenceEntry.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <new>
 
 namespace
 {
+/** Only regular files are decoded: opening a named pipe or a device would block the caller
+    (the host's project load, or the editor) until something else writes to it. */
+bool isRegularFile (const juce::File& file)
+{
+    struct stat info {};
+    return ::stat (file.getFullPathName().toRawUTF8(), &info) == 0 && S_ISREG (info.st_mode);
+}
+
 constexpr std::int64_t kMaxSamplesPerChannel = 2147483647;
 constexpr int kMaxChannels = 2;
 constexpr int kFallbackBlockSize = 512;
@@ -17,7 +27,7 @@ ReferenceEntry ReferenceEntry::decode (const juce::String& path, juce::AudioForm
 
     const juce::File file (path);
 
-    if (! file.existsAsFile())
+    if (! isRegularFile (file))
         return entry;
 
     std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (file));

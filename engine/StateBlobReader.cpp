@@ -1,6 +1,9 @@
 #include "engine/StateBlobReader.h"
 
 #include <cstring>
+#include <limits>
+#include <string_view>
+#include <unordered_set>
 
 namespace
 {
@@ -25,30 +28,30 @@ public:
 
     bool tree (int depth, const char* expectedType)
     {
-        if (depth > StateBlobReader::kMaxDepth)
+        if (depth > StateBlobReader::kMaxDepth || ++numTrees > StateBlobReader::kMaxTrees)
             return false;
 
-        size_t typeLength = 0;
+        std::string_view type;
 
-        if (! string (typeLength) || typeLength == 0)
+        if (! name (type))
             return false;
 
-        if (expectedType != nullptr
-            && (typeLength != std::strlen (expectedType)
-                || std::memcmp (bytes + pos - typeLength - 1, expectedType, typeLength) != 0))
+        if (expectedType != nullptr && type != expectedType)
             return false;
 
         int numProperties = 0;
 
-        // Every property takes at least a name byte, its terminator and a size byte.
-        if (! count (numProperties, 3))
+        // Every property takes at least a name byte, its terminator and a size byte. A tree
+        // cannot hold two properties of one name, so a tree JUCE wrote has no more properties
+        // than there are names.
+        if (! count (numProperties, 3) || numProperties > StateBlobReader::kMaxNames)
             return false;
 
         for (int i = 0; i < numProperties; ++i)
         {
-            size_t nameLength = 0;
+            std::string_view propertyName;
 
-            if (! string (nameLength) || nameLength == 0 || ! var (depth + 1))
+            if (! name (propertyName) || ! var (depth + 1))
                 return false;
         }
 
@@ -77,17 +80,21 @@ private:
         return true;
     }
 
-    bool string (size_t& length) noexcept
+    /** A zero-terminated, non-empty type or property name, counted among the distinct names. */
+    bool name (std::string_view& text)
     {
         const auto* start = bytes + pos;
         const auto* terminator = static_cast<const juce::uint8*> (std::memchr (start, 0, remaining()));
 
-        if (terminator == nullptr)
+        if (terminator == nullptr || terminator == start)
             return false;
 
-        length = (size_t) (terminator - start);
+        const auto length = (size_t) (terminator - start);
+        text = std::string_view (reinterpret_cast<const char*> (start), length);
         pos += length + 1;
-        return true;
+
+        names.insert (text);
+        return (int) names.size() <= StateBlobReader::kMaxNames;
     }
 
     bool compressedInt (int& value) noexcept
@@ -123,7 +130,7 @@ private:
 
     bool var (int depth)
     {
-        if (depth > StateBlobReader::kMaxDepth)
+        if (depth > StateBlobReader::kMaxDepth || ++numValues > StateBlobReader::kMaxValues)
             return false;
 
         int numBytes = 0;
@@ -171,6 +178,9 @@ private:
     const juce::uint8* bytes;
     size_t end;
     size_t pos = 0;
+    int numTrees = 0;
+    int numValues = 0;
+    std::unordered_set<std::string_view> names;
 };
 } // namespace
 

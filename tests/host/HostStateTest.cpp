@@ -1,0 +1,289 @@
+// The saved state through JUCE's own VST3 host, as a DAW stores and reloads a project: the
+// host's chunk carries the plug-in's state inside the VST3 layer's own header, a second
+// instance restores it to the same bytes, and damaged chunks change nothing.
+#include "host/support/HostedPlugin.h"
+
+#include <juce_audio_formats/juce_audio_formats.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace
+{
+constexpr double kRate = 48000.0;
+constexpr int kBlock = 512;
+
+/** Far above what any restore here needs; only a hang gets near it. */
+constexpr double kHangGuardSeconds = 5.0;
+
+/** The VST3 layer's legacy chunk: a 16-byte "VstW" header, then a 160-byte "CcnK" bank
+    header whose last four bytes before the data give the data's size. */
+constexpr size_t kVstWHeaderBytes = 16;
+constexpr size_t kBankHeaderBytes = 160;
+constexpr size_t kBankSizeOffset = 156;
+
+/** A folder of audio files written for the test, deleted with it. */
+struct AudioFolder
+{
+    AudioFolder() { folder.createDirectory(); }
+    ~AudioFolder() { folder.deleteRecursively(); }
+
+    /** A short stereo sine in a 24-bit WAV file; returns its full path. */
+    juce::String sine (const juce::String& name, double frequency = 440.0)
+    {
+        const auto file = folder.getChildFile (name);
+        const auto length = (int) (0.25 * kRate);
+        juce::AudioBuffer<float> buffer (2, length);
+
+        for (int i = 0; i < length; ++i)
+            for (int ch = 0; ch < 2; ++ch)
+                buffer.setSample (ch, i, 0.5f * (float) std::sin (juce::MathConstants<double>::twoPi * frequency * i / kRate));
+
+        juce::WavAudioFormat wav;
+        std::unique_ptr<juce::OutputStream> stream (file.createOutputStream());
+        std::unique_ptr<juce::AudioFormatWriter> writer (wav.createWriterFor (stream.get(), kRate, 2, 24, {}, 0));
+        EXPECT_NE (writer, nullptr) << name;
+
+        if (writer != nullptr)
+        {
+            stream.release();
+            EXPECT_TRUE (writer->writeFromAudioSampleBuffer (buffer, 0, length));
+        }
+
+        return file.getFullPathName();
+    }
+
+    juce::File folder { juce::File::getSpecialLocation (juce::File::tempDirectory)
+                            .getNonexistentChildFile ("kalvorin-host-state", "", false) };
+};
+
+juce::MemoryBlock blobOf (const juce::ValueTree& tree)
+{
+    juce::MemoryBlock block;
+    juce::MemoryOutputStream out (block, false);
+    tree.writeToStream (out);
+    return block;
+}
+
+/** The plug-in's state tree with the given References, active index, monitor and editor text. */
+juce::ValueTree kalvorinState (const std::vector<juce::String>& paths, int active, double monitor, const juce::String& editorState)
+{
+    juce::ValueTree state ("KalvorinState");
+    state.setProperty ("monitorRef", monitor, nullptr);
+    state.setProperty ("activeRefIndex", active, nullptr);
+    state.setProperty ("editorStateJson", editorState, nullptr);
+    juce::ValueTree refs ("refs");
+
+    for (const auto& path : paths)
+        refs.appendChild (juce::ValueTree ("ref").setProperty ("path", path, nullptr), nullptr);
+
+    state.appendChild (refs, nullptr);
+    return state;
+}
+
+/** A host chunk as JUCE's VST3 host writes one, carrying `component` as the plug-in
+    component's state. */
+juce::MemoryBlock hostChunkCarrying (const juce::MemoryBlock& component)
+{
+    juce::XmlElement xml ("VST3PluginState");
+    xml.createNewChildElement ("IComponent")->addTextElement (component.toBase64Encoding());
+    juce::MemoryBlock chunk;
+    juce::AudioProcessor::copyXmlToBinary (xml, chunk);
+    return chunk;
+}
+
+/** The plug-in component's state inside a host chunk; empty when there is none. */
+juce::MemoryBlock componentStateIn (const juce::MemoryBlock& chunk)
+{
+    juce::MemoryBlock component;
+    const auto xml = juce::AudioProcessor::getXmlFromBinary (chunk.getData(), (int) chunk.getSize());
+
+    if (xml != nullptr)
+        if (auto* element = xml->getChildByName ("IComponent"))
+            component.fromBase64Encoding (element->getAllSubText());
+
+    return component;
+}
+
+/** The plug-in's own tree inside the component state the VST3 layer writes. */
+juce::ValueTree pluginTreeIn (const juce::MemoryBlock& component)
+{
+    const auto* bytes = static_cast<const char*> (component.getData());
+
+    if (component.getSize() < kVstWHeaderBytes + kBankHeaderBytes
+        || std::memcmp (bytes, "VstW", 4) != 0
+        || std::memcmp (bytes + kVstWHeaderBytes, "CcnK", 4) != 0)
+        return {};
+
+    const auto size = juce::ByteOrder::bigEndianInt (bytes + kVstWHeaderBytes + kBankSizeOffset);
+    const auto offset = kVstWHeaderBytes + kBankHeaderBytes;
+
+    if (offset + size > component.getSize())
+        return {};
+
+    return juce::ValueTree::readFromData (bytes + offset, size);
+}
+
+juce::MemoryBlock chunkOf (juce::AudioPluginInstance& instance)
+{
+    juce::MemoryBlock chunk;
+    instance.getStateInformation (chunk);
+    return chunk;
+}
+
+void restore (juce::AudioPluginInstance& instance, const juce::MemoryBlock& chunk)
+{
+    instance.setStateInformation (chunk.getData(), (int) chunk.getSize());
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+}
+
+juce::AudioProcessorParameter* findParameter (juce::AudioPluginInstance& instance, const juce::String& name)
+{
+    for (auto* parameter : instance.getParameters())
+        if (parameter->getName (64) == name)
+            return parameter;
+
+    return nullptr;
+}
+
+std::vector<juce::String> pathsIn (const juce::ValueTree& state)
+{
+    std::vector<juce::String> paths;
+
+    for (const auto& ref : state.getChildWithName ("refs"))
+        paths.push_back (ref["path"].toString());
+
+    return paths;
+}
+
+struct HostState : ::testing::Test
+{
+    void SetUp() override
+    {
+        juce::String error;
+        a = HostedPlugin::create (KALVORIN_BUNDLE_PATH, kRate, kBlock, error);
+        ASSERT_NE (a, nullptr) << error;
+        b = HostedPlugin::create (KALVORIN_BUNDLE_PATH, kRate, kBlock, error);
+        ASSERT_NE (b, nullptr) << error;
+        a->prepareToPlay (kRate, kBlock);
+        b->prepareToPlay (kRate, kBlock);
+    }
+
+    void TearDown() override
+    {
+        for (auto* instance : { a.get(), b.get() })
+            if (instance != nullptr)
+                instance->releaseResources();
+    }
+
+    AudioFolder files;
+    std::unique_ptr<juce::AudioPluginInstance> a, b;
+};
+} // namespace
+
+TEST_F (HostState, plainTreeBytesAreNotAHostChunkAndChangeNothing)
+{
+    // JUCE's host takes only its own chunk (its XML with the component's state); bare bytes
+    // of the plug-in's tree never reach the plug-in.
+    const auto before = chunkOf (*a);
+    const auto tree = blobOf (kalvorinState ({ files.sine ("one.wav") }, 0, 1.0, "{}"));
+
+    restore (*a, tree);
+
+    EXPECT_EQ (chunkOf (*a), before);
+}
+
+TEST_F (HostState, referencesMoveToASecondInstanceByteForByte)
+{
+    const std::vector<juce::String> paths { files.sine ("one.wav", 220.0), files.sine ("two.wav", 330.0), files.sine ("three.wav", 440.0) };
+    const juce::String editorState (R"({"tabs":["one.wav","two.wav","three.wav"],"view":1})");
+
+    // The plug-in's tree as the component state, without the VST3 layer's legacy header.
+    restore (*a, hostChunkCarrying (blobOf (kalvorinState (paths, 1, 0.0, editorState))));
+
+    const auto chunkA = chunkOf (*a);
+    const auto savedByA = pluginTreeIn (componentStateIn (chunkA));
+    ASSERT_TRUE (savedByA.isValid()) << "the component state carries the VST3 layer's header and the tree";
+    EXPECT_EQ (pathsIn (savedByA), paths);
+    EXPECT_EQ ((int) savedByA["activeRefIndex"], 1);
+    EXPECT_EQ (savedByA["editorStateJson"].toString(), editorState);
+
+    // A's chunk, with its legacy header, into a fresh instance.
+    restore (*b, chunkA);
+    EXPECT_EQ (chunkOf (*b), chunkA);
+
+    // And set and read back on the same instance.
+    restore (*a, chunkA);
+    EXPECT_EQ (chunkOf (*a), chunkA);
+}
+
+TEST_F (HostState, monitorChoiceSetByTheHostSurvivesIntoASecondInstance)
+{
+    auto* monitorA = findParameter (*a, "Monitor");
+    auto* monitorB = findParameter (*b, "Monitor");
+    ASSERT_NE (monitorA, nullptr);
+    ASSERT_NE (monitorB, nullptr);
+    ASSERT_EQ (monitorB->getValue(), 0.0f);
+
+    restore (*a, hostChunkCarrying (blobOf (kalvorinState ({ files.sine ("one.wav") }, 0, 0.0, "{}"))));
+    monitorA->setValueNotifyingHost (1.0f);
+
+    const auto chunkA = chunkOf (*a);
+    EXPECT_EQ ((double) pluginTreeIn (componentStateIn (chunkA))["monitorRef"], 1.0);
+
+    restore (*b, chunkA);
+
+    EXPECT_EQ (monitorB->getValue(), 1.0f);
+    EXPECT_EQ (chunkOf (*b), chunkA);
+}
+
+TEST_F (HostState, damagedComponentStateChangesNothing)
+{
+    restore (*b, hostChunkCarrying (blobOf (kalvorinState ({ files.sine ("one.wav"), files.sine ("two.wav") }, 1, 1.0, "{}"))));
+    const auto before = chunkOf (*b);
+    ASSERT_EQ (pathsIn (pluginTreeIn (componentStateIn (before))).size(), 2u);
+
+    const auto valid = blobOf (kalvorinState ({ files.sine ("three.wav") }, 0, 0.0, "{\"x\":1}"));
+    std::vector<std::pair<std::string, juce::MemoryBlock>> damaged;
+
+    for (const auto length : { (size_t) 1, (size_t) 14, valid.getSize() / 2, valid.getSize() - 1 })
+        damaged.emplace_back ("truncated to " + std::to_string (length), juce::MemoryBlock (valid.getData(), length));
+
+    damaged.emplace_back ("another type", blobOf (juce::ValueTree ("PARAMS").setProperty ("monitorRef", 0.0, nullptr)));
+
+    for (unsigned int seed = 0; seed < 20; ++seed)
+    {
+        std::mt19937 random (seed);
+        juce::MemoryBlock noise (1 + random() % 400);
+
+        for (size_t i = 0; i < noise.getSize(); ++i)
+            noise[i] = (char) random();
+
+        damaged.emplace_back ("random, seed " + std::to_string (seed), noise);
+    }
+
+    // The same damage behind the VST3 layer's legacy header.
+    const auto component = componentStateIn (before);
+
+    const auto headers = kVstWHeaderBytes + kBankHeaderBytes;
+    ASSERT_GT (component.getSize(), headers + 4);
+
+    for (const auto length : { headers + 3, headers + (component.getSize() - headers) / 2 })
+        damaged.emplace_back ("legacy chunk truncated to " + std::to_string (length), juce::MemoryBlock (component.getData(), length));
+
+    for (const auto& [what, bytes] : damaged)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        restore (*b, hostChunkCarrying (bytes));
+        const auto seconds = std::chrono::duration<double> (std::chrono::steady_clock::now() - start).count();
+
+        EXPECT_EQ (chunkOf (*b), before) << what;
+        EXPECT_LT (seconds, kHangGuardSeconds) << "hang guard, " << what;
+    }
+}
