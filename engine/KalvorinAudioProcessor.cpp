@@ -603,7 +603,9 @@ int KalvorinAudioProcessor::addReference (const juce::String& fullPath)
     entry.prepare (blockSize, getSampleRate());
     entry.memorySource->setNextReadPosition (0);
 
-    int index = -1;
+    // Growing the list moves every entry to new storage, so it happens only while no block
+    // runs: the audio thread may be reading the active entry right now.
+    suspendProcessing (true);
 
     try
     {
@@ -611,12 +613,12 @@ int KalvorinAudioProcessor::addReference (const juce::String& fullPath)
     }
     catch (const std::bad_alloc&)
     {
+        suspendProcessing (false);
         return -1;
     }
 
-    suspendProcessing (true);
     references.push_back (std::move (entry));
-    index = (int) references.size() - 1;
+    const auto index = (int) references.size() - 1;
 
     if (activeReferenceIndex.load() < 0)
     {
