@@ -4,7 +4,7 @@ TEST_BUILD_DIR ?= build-tests
 JOBS ?= $(shell nproc)
 VST3_DIR ?= $(HOME)/.vst3
 
-.PHONY: install test setup
+.PHONY: install test setup check-extra
 
 setup:
 	scripts/setup.sh
@@ -21,3 +21,7 @@ test: setup
 	cmake -S . -B $(TEST_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALVORIN_BUILD_TESTS=ON -DKALVORIN_BUILD_BENCH=ON
 	cmake --build $(TEST_BUILD_DIR) -j $(JOBS)
 	scripts/with-display.sh ctest --test-dir $(TEST_BUILD_DIR) --output-on-failure
+
+# The sanitizer builds and the fuzzing (scripts/ci-extra-stages.sh), each in its own build folder.
+check-extra: setup
+	JOBS=$(JOBS) scripts/ci-extra-stages.sh

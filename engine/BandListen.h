@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FocusBand.h"
+#include "RealtimeAnnotations.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_dsp/juce_dsp.h>
@@ -73,7 +74,7 @@ public:
     /** Follows the requested band and, while band listen is on, filters the first prepared
         channels of buffer in place; further channels are left untouched. While off and not
         ramping, the buffer is not touched at all. Audio thread; never allocates, locks or waits. */
-    void process (juce::AudioBuffer<float>& buffer) noexcept;
+    void process (juce::AudioBuffer<float>& buffer) noexcept KALVORIN_NONBLOCKING;
 
     /** Whether band listen is requested (any thread). */
     bool isRequested() const noexcept                        { return bandListenOn.load(); }

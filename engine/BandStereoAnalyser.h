@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RealtimeAnnotations.h"
+
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_dsp/juce_dsp.h>
 
@@ -100,7 +102,7 @@ public:
     /** Filters and accumulates one block; channel 0 is left, channel 1 right (channel 0 again
         for a one-channel buffer). Updates the results whenever a group closes. Audio thread;
         never allocates, locks or waits. */
-    void process (const juce::AudioBuffer<float>& buffer) noexcept;
+    void process (const juce::AudioBuffer<float>& buffer) noexcept KALVORIN_NONBLOCKING;
 
     /** The results as of the last closed group (audio thread). */
     const BandResults& getResults() const noexcept          { return results; }

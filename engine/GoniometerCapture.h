@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RealtimeAnnotations.h"
+
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <atomic>
@@ -32,7 +34,7 @@ public:
     /** Captures one block into the write buffer and makes it the ready buffer; channel 0 is
         left, channel 1 right (channel 0 again for a one-channel buffer), values clamped to
         -1 ... +1. Skips the block when the lock is held. Audio thread; never allocates or waits. */
-    void process (const juce::AudioBuffer<float>& buffer) noexcept;
+    void process (const juce::AudioBuffer<float>& buffer) noexcept KALVORIN_NONBLOCKING;
 
     /** Copies the newest capture when its sequence differs from lastSeenSequence, and then
         updates lastSeenSequence. Returns false, leaving left and right alone, when nothing new

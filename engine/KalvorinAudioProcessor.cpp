@@ -811,11 +811,15 @@ void KalvorinAudioProcessor::setStateInformation (const void* data, int sizeInBy
     }
 
     const auto& savedIndex = state.getProperty (StateKeys::activeRefIndex);
-    const auto index = savedIndex.isVoid() ? -1 : (int) savedIndex;
+    // Compared as a wide number: a damaged blob may hold any type or size here, and converting
+    // a large one to int first would wrap it (or be undefined, for a floating-point one).
+    const auto index = savedIndex.isVoid() ? -1.0 : (double) savedIndex;
     const auto count = (int) references.size();
 
-    if (index < count)
-        setActiveReference (index < 0 ? -1 : index);
+    if (! (index >= 0.0))
+        setActiveReference (-1);
+    else if (index < count)
+        setActiveReference ((int) index);
     else
         setActiveReference (count == 0 ? -1 : 0);
 }

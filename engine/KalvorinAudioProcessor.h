@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/RealtimeAnnotations.h"
 #include "engine/BandListen.h"
 #include "engine/BandStereoAnalyser.h"
 #include "engine/FocusBand.h"
@@ -41,7 +42,7 @@ public:
 
     void prepareToPlay (double sampleRate, int samplesPerBlock) override;
     void releaseResources() override;
-    void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override;
+    void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) KALVORIN_NONBLOCKING override;
     using juce::AudioProcessor::processBlock;
 
     double getTailLengthSeconds() const override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RealtimeAnnotations.h"
+
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <atomic>
@@ -106,7 +108,7 @@ public:
         loudness. Samples that are not finite count as 0. Channels beyond the prepared count are
         ignored. Audio thread; never allocates, locks or waits.
     */
-    void process (const juce::AudioBuffer<float>& buffer, bool gating) noexcept;
+    void process (const juce::AudioBuffer<float>& buffer, bool gating) noexcept KALVORIN_NONBLOCKING;
 
     /** The K-weighting coefficients for a sample rate, in double precision. At 48 kHz they are
         the tabulated BS.1770 values. Any thread.

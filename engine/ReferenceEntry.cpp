@@ -16,7 +16,20 @@ bool isRegularFile (const juce::File& file)
 }
 
 constexpr std::int64_t kMaxSamplesPerChannel = 2147483647;
+
+/** More samples per channel than any honest file holds per byte of itself: the densest real
+    streams (FLAC or Vorbis frames of digital silence) stay below a few thousand. A header that
+    claims more is damaged or hostile, and believing it would fill gigabytes with silence. */
+constexpr std::int64_t kMaxSamplesPerFileByte = 8192;
 constexpr int kMaxChannels = 2;
+
+/** Most channels a file may declare. More means a damaged header (JUCE's AIFF reader turns a
+    16-bit count of 32768 or more into a number near 2^32, negative as an int), and JUCE's
+    WAV and AIFF readers loop for ever on frames wider than their 5760-byte work buffer. */
+constexpr unsigned int kMaxFileChannels = 64;
+
+/** Widest sample a file may declare; wider frames stall the same readers. */
+constexpr unsigned int kMaxBitsPerSample = 64;
 constexpr int kFallbackBlockSize = 512;
 }
 
@@ -35,12 +48,17 @@ ReferenceEntry ReferenceEntry::decode (const juce::String& path, juce::AudioForm
     if (reader == nullptr
         || ! (reader->sampleRate > 0.0)
         || reader->numChannels == 0
+        || reader->numChannels > kMaxFileChannels
+        || reader->bitsPerSample > kMaxBitsPerSample
         || reader->lengthInSamples < 1
         || reader->lengthInSamples > kMaxSamplesPerChannel)
         return entry;
 
     const auto channels = juce::jmin ((int) reader->numChannels, kMaxChannels);
     const auto length = reader->lengthInSamples;
+
+    if (length > file.getSize() * kMaxSamplesPerFileByte)
+        return entry;
 
     if ((std::int64_t) channels * length * (std::int64_t) sizeof (float) > kMaxDecodedBytes)
         return entry;

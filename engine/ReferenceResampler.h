@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RealtimeAnnotations.h"
+
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_dsp/juce_dsp.h>
 
@@ -39,7 +41,7 @@ public:
     void flushBuffers() noexcept;
 
     /** Renders the host-rate samples. Audio thread; no lock, no allocation. */
-    void getNextAudioBlock (const juce::AudioSourceChannelInfo& info) override;
+    void getNextAudioBlock (const juce::AudioSourceChannelInfo& info) KALVORIN_NONBLOCKING override;
 
 private:
     static constexpr int kMaxChannels = 2;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RealtimeAnnotations.h"
+
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <atomic>
@@ -41,7 +43,7 @@ public:
 
     /** Measures one block on the audio thread and publishes longRmsDb. Non-finite samples
         count as 0. Never allocates, locks or waits. */
-    void process (const juce::AudioBuffer<float>& buffer) noexcept;
+    void process (const juce::AudioBuffer<float>& buffer) noexcept KALVORIN_NONBLOCKING;
 
     /** The RMS of the last second in dB, floor kFloorDb; NaN before the first measured sample.
         Written by the audio thread once per block, read by any thread. */

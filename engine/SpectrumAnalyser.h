@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RealtimeAnnotations.h"
+
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_dsp/juce_dsp.h>
 
@@ -58,7 +60,7 @@ public:
     /** Feeds one block on the audio thread; calls onSpectrum for every completed frame. Channel 0
         is left, channel 1 right (channel 0 again for a one-channel buffer); further channels
         are ignored and non-finite samples count as 0. Does nothing before prepare(). */
-    void process (const juce::AudioBuffer<float>& buffer) noexcept;
+    void process (const juce::AudioBuffer<float>& buffer) noexcept KALVORIN_NONBLOCKING;
 
     /** The last spectrum (kNumBins values after prepare()). Audio thread, or any thread while
         no block runs. */

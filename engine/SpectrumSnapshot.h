@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RealtimeAnnotations.h"
+
 #include <juce_core/juce_core.h>
 
 #include <vector>
@@ -28,10 +30,10 @@ public:
         a single compare-and-swap and never waits. Returns false, leaving the snapshot and its
         sequence unchanged, when the lock was busy or when numBins differs from the prepared
         size (copying then would have to allocate). */
-    bool tryPublish (const float* newMagnitudes, int numBins, double newSampleRate) noexcept;
+    bool tryPublish (const float* newMagnitudes, int numBins, double newSampleRate) noexcept KALVORIN_NONBLOCKING;
 
     /** Audio thread: the same as above for a whole list of magnitudes. */
-    bool tryPublish (const std::vector<float>& newMagnitudes, double newSampleRate) noexcept;
+    bool tryPublish (const std::vector<float>& newMagnitudes, double newSampleRate) noexcept KALVORIN_NONBLOCKING;
 
     /** Editor (message thread): when a publication newer than lastSequence is there, copies the
         magnitudes and the sample rate into the destinations, sets lastSequence to the snapshot's

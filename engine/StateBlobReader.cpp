@@ -80,6 +80,18 @@ private:
         return true;
     }
 
+    /** The bytes of a text up to its terminator (or the end of its field). */
+    static size_t utf8Length (const juce::uint8* text, size_t maxBytes) noexcept
+    {
+        const auto* terminator = static_cast<const juce::uint8*> (std::memchr (text, 0, maxBytes));
+        return terminator != nullptr ? (size_t) (terminator - text) : maxBytes;
+    }
+
+    static bool isUtf8 (const juce::uint8* text, size_t length) noexcept
+    {
+        return juce::CharPointer_UTF8::isValidString (reinterpret_cast<const char*> (text), (int) length);
+    }
+
     /** A zero-terminated, non-empty type or property name, counted among the distinct names. */
     bool name (std::string_view& text)
     {
@@ -90,6 +102,10 @@ private:
             return false;
 
         const auto length = (size_t) (terminator - start);
+
+        if (! isUtf8 (start, length))
+            return false;
+
         text = std::string_view (reinterpret_cast<const char*> (start), length);
         pos += length + 1;
 
@@ -169,6 +185,12 @@ private:
             }
 
             case markerString:
+                // Text that is not UTF-8 makes JUCE's strings and file paths misbehave (a
+                // restored path of such bytes was seen to hang); the plug-in writes only UTF-8.
+                return (size_t) numBytes - 1 <= remaining()
+                    && isUtf8 (bytes + pos, utf8Length (bytes + pos, (size_t) numBytes - 1))
+                    && skip ((size_t) numBytes - 1);
+
             case markerBinary:
             default:
                 return skip ((size_t) numBytes - 1);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RealtimeAnnotations.h"
+
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_dsp/juce_dsp.h>
 
@@ -39,7 +41,7 @@ public:
     /** Measures one block on the audio thread. The holds only grow while playing is true; a
         block with playing false sets both to 0. Blocks longer than the prepared size are
         measured in chunks of the prepared size. Never allocates, locks or waits. */
-    void process (const juce::AudioBuffer<float>& buffer, bool playing) noexcept;
+    void process (const juce::AudioBuffer<float>& buffer, bool playing) noexcept KALVORIN_NONBLOCKING;
 
     /** Reads the sample-peak hold and clears it in one step (editor's timer thread). */
     float takeSamplePeakHold() noexcept     { return samplePeakHold.exchange (0.0f); }

@@ -1,0 +1,97 @@
+# Instrumented builds of the whole tree, for the checks that run after the normal test suite
+# (scripts/ci-extra-stages.sh).
+#
+# KALVORIN_SANITIZER picks one instrumentation for every target configured after this file,
+# JUCE's modules included, so the tools see every access and every call:
+#
+#   realtime  RealtimeSanitizer (clang 20 or newer). Defines KALVORIN_RTSAN=1, which turns
+#             KALVORIN_NONBLOCKING (engine/RealtimeAnnotations.h) into clang's nonblocking
+#             attribute: whatever such a function calls, however deep, is checked at run time.
+#   thread    ThreadSanitizer.
+#   address   AddressSanitizer and UndefinedBehaviorSanitizer.
+#             With KALVORIN_BUILD_FUZZERS (on by default here) the code also carries libFuzzer's
+#             coverage hooks, and the fuzz targets of tests/fuzz are built in the same tree.
+#
+# Empty (the default) changes nothing. Every choice needs clang; the build type's flags set the
+# optimisation, and line tables are added so that reports name files and lines.
+
+set(KALVORIN_SANITIZER "" CACHE STRING "Instrument the build: realtime, thread, address, or empty for none")
+set_property(CACHE KALVORIN_SANITIZER PROPERTY STRINGS "" realtime thread address)
+
+if(KALVORIN_SANITIZER STREQUAL "address")
+    set(kalvorin_fuzzers_default ON)
+else()
+    set(kalvorin_fuzzers_default OFF)
+endif()
+option(KALVORIN_BUILD_FUZZERS "Build the libFuzzer targets of tests/fuzz (needs KALVORIN_SANITIZER=address)"
+       ${kalvorin_fuzzers_default})
+
+if(NOT KALVORIN_SANITIZER)
+    if(KALVORIN_BUILD_FUZZERS)
+        message(FATAL_ERROR "KALVORIN_BUILD_FUZZERS needs KALVORIN_SANITIZER=address")
+    endif()
+    return()
+endif()
+
+if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "KALVORIN_SANITIZER needs clang (e.g. -DCMAKE_CXX_COMPILER=clang++-22 "
+                        "-DCMAKE_C_COMPILER=clang-22); the compiler is ${CMAKE_CXX_COMPILER_ID}")
+endif()
+
+if(KALVORIN_SANITIZER STREQUAL "realtime")
+    if(CMAKE_CXX_COMPILER_VERSION VERSION_LESS 20)
+        message(FATAL_ERROR "RealtimeSanitizer needs clang 20 or newer; this is ${CMAKE_CXX_COMPILER_VERSION}")
+    endif()
+    set(kalvorin_sanitize_flags -fsanitize=realtime)
+    add_compile_definitions(KALVORIN_RTSAN=1)
+elseif(KALVORIN_SANITIZER STREQUAL "thread")
+    set(kalvorin_sanitize_flags -fsanitize=thread)
+elseif(KALVORIN_SANITIZER STREQUAL "address")
+    # AddressSanitizer stops at its first report. UndefinedBehaviorSanitizer's checks stay
+    # recoverable so that its run-time suppressions work (a fatal check dies even when
+    # suppressed); UBSAN_OPTIONS=halt_on_error=1 then makes every report that is not suppressed
+    # fatal, as scripts/ci-extra-stages.sh sets it.
+    set(kalvorin_sanitize_flags -fsanitize=address,undefined)
+else()
+    message(FATAL_ERROR "Unknown KALVORIN_SANITIZER '${KALVORIN_SANITIZER}' (realtime, thread or address)")
+endif()
+
+if(KALVORIN_BUILD_FUZZERS AND NOT KALVORIN_SANITIZER STREQUAL "address")
+    message(FATAL_ERROR "KALVORIN_BUILD_FUZZERS needs KALVORIN_SANITIZER=address")
+endif()
+
+add_compile_options(${kalvorin_sanitize_flags} -fno-omit-frame-pointer -gline-tables-only)
+add_link_options(${kalvorin_sanitize_flags})
+
+# JUCE 7.0.5 declares a template constructor (AudioPluginInstance's one taking a channel-layout
+# table) whose body clang 19 and newer reject as soon as they read it, though nothing ever
+# instantiates it. Reading template bodies only when they are instantiated lets JUCE's headers
+# compile unchanged; the shipped build (GCC) is not affected.
+if(CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 19)
+    add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fdelayed-template-parsing>)
+endif()
+
+if(KALVORIN_BUILD_FUZZERS)
+    # Coverage hooks for every object; only the fuzz targets link libFuzzer's driver
+    # (-fsanitize=fuzzer, in tests/fuzz), the test executables keep their own main.
+    #
+    # The signal-processing code gets no coverage hooks (it stays under AddressSanitizer and
+    # UndefinedBehaviorSanitizer): its loops compare sample counters, not input bytes, so the
+    # hooks would tell the fuzzer nothing and cost most of its speed. The parsers (JUCE's audio
+    # formats, streams and value trees, the state and settings readers), the Reference list and
+    # the resampler keep them.
+    set(kalvorin_coverage_ignorelist "${CMAKE_BINARY_DIR}/fuzz-coverage-ignorelist.txt")
+    file(WRITE "${kalvorin_coverage_ignorelist}"
+        "src:*/juce_dsp/juce_dsp.cpp\n"
+        "src:*/engine/BandListen.cpp\n"
+        "src:*/engine/BandStereoAnalyser.cpp\n"
+        "src:*/engine/GoniometerCapture.cpp\n"
+        "src:*/engine/LoudnessMeter.cpp\n"
+        "src:*/engine/RmsMeter.cpp\n"
+        "src:*/engine/SpectrumAnalyser.cpp\n"
+        "src:*/engine/SpectrumSnapshot.cpp\n"
+        "src:*/engine/TruePeakMeter.cpp\n")
+    add_compile_options(-fsanitize=fuzzer-no-link -fsanitize-coverage-ignorelist=${kalvorin_coverage_ignorelist})
+endif()
+
+message(STATUS "Sanitizer build: ${KALVORIN_SANITIZER} (fuzz targets: ${KALVORIN_BUILD_FUZZERS})")
