@@ -3,15 +3,22 @@
 #include <cstdlib>
 #include <cstddef>
 
-// The guard counts at the C allocator, so it sees JUCE's HeapBlock and AudioBuffer storage
-// (which use malloc directly) as well as every operator new (which libstdc++ builds on malloc).
-extern "C"
-{
-void* __libc_malloc (std::size_t);
-void* __libc_calloc (std::size_t, std::size_t);
-void* __libc_realloc (void*, std::size_t);
-void* __libc_memalign (std::size_t, std::size_t);
-}
+// Under AddressSanitizer and ThreadSanitizer the sanitizer owns the heap: replacing malloc
+// would hand it blocks it never made, and the first free would crash. There the guard counts
+// through the sanitizer's allocation hooks instead. Under RealtimeSanitizer the replacements
+// stay, but pass each call on to the sanitizer's own entry points, so that it still sees (and
+// reports) every allocation made on the audio thread.
+#if defined (__has_feature)
+ #if __has_feature (address_sanitizer) || __has_feature (thread_sanitizer)
+  #define KALVORIN_GUARD_USES_SANITIZER_HOOKS 1
+ #elif __has_feature (realtime_sanitizer)
+  #define KALVORIN_GUARD_FORWARDS_TO_SANITIZER 1
+ #endif
+#endif
+
+#if KALVORIN_GUARD_USES_SANITIZER_HOOKS
+ #include <sanitizer/allocator_interface.h>
+#endif
 
 namespace
 {
@@ -23,6 +30,13 @@ inline void count() noexcept
     if (armed)
         ++allocationCount;
 }
+
+#if KALVORIN_GUARD_USES_SANITIZER_HOOKS
+void onAllocation (const volatile void*, std::size_t) { count(); }
+void onRelease (const volatile void*) {}
+
+const int hooksInstalled = __sanitizer_install_malloc_and_free_hooks (onAllocation, onRelease);
+#endif
 } // namespace
 
 AllocationGuard::AllocationGuard()
@@ -41,42 +55,58 @@ int AllocationGuard::allocationsSoFar() const
     return allocationCount - startCount;
 }
 
+#if ! KALVORIN_GUARD_USES_SANITIZER_HOOKS
+
+// The guard counts at the C allocator, so it sees JUCE's HeapBlock and AudioBuffer storage
+// (which use malloc directly) as well as every operator new (which libstdc++ builds on malloc).
+#if KALVORIN_GUARD_FORWARDS_TO_SANITIZER
+ #define KALVORIN_REAL(name) __interceptor_##name
+#else
+ #define KALVORIN_REAL(name) __libc_##name
+#endif
+
 extern "C"
 {
+void* KALVORIN_REAL (malloc) (std::size_t);
+void* KALVORIN_REAL (calloc) (std::size_t, std::size_t);
+void* KALVORIN_REAL (realloc) (void*, std::size_t);
+void* KALVORIN_REAL (memalign) (std::size_t, std::size_t);
+
 void* malloc (std::size_t size)
 {
     count();
-    return __libc_malloc (size);
+    return KALVORIN_REAL (malloc) (size);
 }
 
 void* calloc (std::size_t n, std::size_t size)
 {
     count();
-    return __libc_calloc (n, size);
+    return KALVORIN_REAL (calloc) (n, size);
 }
 
 void* realloc (void* p, std::size_t size)
 {
     count();
-    return __libc_realloc (p, size);
+    return KALVORIN_REAL (realloc) (p, size);
 }
 
 void* aligned_alloc (std::size_t alignment, std::size_t size)
 {
     count();
-    return __libc_memalign (alignment, size);
+    return KALVORIN_REAL (memalign) (alignment, size);
 }
 
 void* memalign (std::size_t alignment, std::size_t size)
 {
     count();
-    return __libc_memalign (alignment, size);
+    return KALVORIN_REAL (memalign) (alignment, size);
 }
 
 int posix_memalign (void** result, std::size_t alignment, std::size_t size)
 {
     count();
-    *result = __libc_memalign (alignment, size);
+    *result = KALVORIN_REAL (memalign) (alignment, size);
     return *result != nullptr ? 0 : 12; // ENOMEM
 }
 }
+#endif
