@@ -1,0 +1,129 @@
+#pragma once
+
+#include "tab/LabeledSwitch.h"
+#include "tab/LevelMatchModeSwitch.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <functional>
+#include <limits>
+
+/** What the plug-in's output plays; the same numbering as the choice index of "monitorRef". */
+enum class OutputSelection : int
+{
+    /** The output plays the Reference (the output switch is on). */
+    Reference = 0,
+    /** The output plays the Source (the output switch is off). */
+    Source = 1
+};
+
+/** The quantity of one readout of the meter panel (settings "LevelMeterUnit_1" and
+    "LevelMeterUnit_2"). Codes outside 0..4 are shown as TruePeak. */
+enum class MeterUnit : int
+{
+    /** Held true peak, dB ("TRUE PEAK / dBTP"). */
+    TruePeak = 0,
+    /** RMS of the last second, dB ("RMS LEVEL"). */
+    Rms = 1,
+    /** Short-term loudness, LUFS ("SHORT-TERM LUFS"). */
+    LufsShortTerm = 2,
+    /** Integrated loudness, LUFS ("INTEGRATED LUFS"). */
+    LufsIntegrated = 3,
+    /** Held sample peak, dB ("PEAK / dBFS"). */
+    Peak = 4
+};
+
+/**
+    The meter panel of a Reference tab: the output switch under "AUDIO OUTPUT", the level-match
+    switch below it, and two readout panels ("SOURCE INPUT", "REFERENCE INPUT") that it draws
+    itself, each with two readings in the user's units, the level-match gain and a status line.
+
+    The tab page forwards its two callbacks to the editor; the editor's timer writes the
+    readings. Message thread only.
+*/
+class ABMeters final : public juce::Component
+{
+public:
+    /** One set of readings the editor's timer hands over per tick. NaN stands for no reading;
+        levels in dB or LUFS as measured. */
+    struct Values
+    {
+        static constexpr float kNoValue = std::numeric_limits<float>::quiet_NaN();
+
+        /** Whether the host transport plays. */
+        bool transportPlaying = false;
+        float referenceIntegratedLufs = kNoValue;
+        float sourceIntegratedLufs = kNoValue;
+        float referenceShortTermLufs = kNoValue;
+        float sourceShortTermLufs = kNoValue;
+        float referenceRmsDb = kNoValue;
+        float sourceRmsDb = kNoValue;
+        /** Held true peaks. */
+        float referenceTruePeakDb = kNoValue;
+        float sourceTruePeakDb = kNoValue;
+        /** Held sample peaks. */
+        float referencePeakDb = kNoValue;
+        float sourcePeakDb = kNoValue;
+        /** Gains level matching applies, dB. */
+        float referenceGainDb = 0.0f;
+        float sourceGainDb = 0.0f;
+        /** Whether level matching could measure both signals in the last audio block. */
+        bool levelMatchReady = false;
+    };
+
+    /** Builds the panel: output switch on (Reference), level-match mode 0, units LUFS-S and
+        TRUE PEAK, every reading NaN. */
+    ABMeters();
+    ~ABMeters() override;
+
+    /** Fired when the output switch chooses what the output plays (possibly twice for one
+        click, with the same value). Set by the tab page; skipped when empty. */
+    std::function<void (OutputSelection)> onOutputSelectionChanged;
+
+    /** Fired with the mode (0..2) on every click in a level-match segment. Set by the tab page;
+        skipped when empty. */
+    std::function<void (int mode)> onLevelMatchModeChanged;
+
+    /** Sets the units of the first and second readout from their codes; equal codes are made
+        different (the right one becomes TRUE PEAK for 1..3, LUFS-S otherwise). Repaints only
+        when a unit changed. */
+    void setMeterUnits (int leftUnitCode, int rightUnitCode);
+
+    /** Shows a selection on the output switch without reporting it, and repaints. */
+    void setOutputSelection (OutputSelection selection);
+
+    /** Shows a level-match mode (clamped to 0..2) without reporting it. */
+    void setLevelMatchMode (int mode);
+
+    /** Takes the readings of one timer tick and repaints. */
+    void setValues (const Values& newValues);
+
+    /** The selection the output switch shows. */
+    OutputSelection getOutputSelection() const noexcept { return outputSelection; }
+    /** The level-match mode last chosen or set, 0..2. */
+    int getLevelMatchMode() const noexcept { return levelMatchMode; }
+    /** The unit of the first readout of each panel. */
+    MeterUnit getLeftUnit() const noexcept { return leftUnit; }
+    /** The unit of the second readout of each panel. */
+    MeterUnit getRightUnit() const noexcept { return rightUnit; }
+    /** The readings last written. */
+    const Values& getValues() const noexcept { return values; }
+
+    void paint (juce::Graphics&) override;
+    void paintOverChildren (juce::Graphics&) override;
+    void resized() override;
+
+    /** "Reference" (on, right) / "Source" (off, left). */
+    LabeledSwitch outputSwitch;
+    /** The level-match mode selector. */
+    LevelMatchModeSwitch levelMatchSwitch;
+
+private:
+    Values values;
+    int levelMatchMode = 0;
+    OutputSelection outputSelection = OutputSelection::Reference;
+    MeterUnit leftUnit = MeterUnit::LufsShortTerm;
+    MeterUnit rightUnit = MeterUnit::TruePeak;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ABMeters)
+};

@@ -1,0 +1,12 @@
+#include "tab/WaveformZoomButton.h"
+
+WaveformZoomButton::WaveformZoomButton (const juce::String& buttonName)
+    : juce::Button (buttonName)
+{
+}
+
+WaveformZoomButton::~WaveformZoomButton() = default;
+
+void WaveformZoomButton::paintButton (juce::Graphics&, bool, bool)
+{
+}
