@@ -1,21 +1,12 @@
 #pragma once
 
+#include "tab/LoopRegionEditing.h"
+
 #include <juce_audio_utils/juce_audio_utils.h>
 
 #include <functional>
 #include <memory>
 #include <vector>
-
-/** One loop of a Reference's waveform, in seconds of the file. */
-struct LoopRegion
-{
-    /** Start in seconds. */
-    double start = 0.0;
-    /** End in seconds, not below start. */
-    double end = 0.0;
-    /** This is the active loop (mirrors SignalDisplay::activeLoopIndex). */
-    bool active = false;
-};
 
 /** A stretch of the file, in seconds, for which the playback history holds recorded analysis. */
 struct RecordedRange
