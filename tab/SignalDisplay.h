@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tab/LoopRegionEditing.h"
+#include "tab/WaveformGeometry.h"
 
 #include <juce_audio_utils/juce_audio_utils.h>
 
@@ -127,6 +128,15 @@ public:
     /** Whether the playhead timer runs. */
     bool isPlayheadTimerRunning() const noexcept;
 
+    /** One tick of the playhead timer, run now: takes the reported position and, while loops are
+        shown, sends the LoopWrap seek when it left the active loop. The timer calls it every
+        16 ms; nothing happens while the mouse scrubs or the file has no length. */
+    void pollPlayhead();
+
+    /** Whether the file was short enough to be decoded whole (the outline then comes from its
+        samples rather than from the thumbnail). */
+    bool hasSamplesInMemory() const noexcept { return samples != nullptr; }
+
     void mouseMove (const juce::MouseEvent&) override;
     void mouseDown (const juce::MouseEvent&) override;
     void mouseDrag (const juce::MouseEvent&) override;
@@ -145,6 +155,53 @@ private:
 
     /** Shortest loop allowed at the current width, in seconds. */
     double getMinimumLoopLength() const;
+
+    /** The strip's geometry at the current size and file length. */
+    WaveformGeometry getGeometry() const;
+
+    /** Moves the drawn playhead and repaints the columns it left and entered. */
+    void setDrawnPlayhead (double seconds);
+
+    /** Repaints the columns around the playhead at `seconds`. */
+    void repaintPlayheadColumn (double seconds);
+
+    /** Puts the playhead on the time under the mouse and asks for the seek (loops hidden, or a
+        plain click without loops). */
+    void seekToMouse (const juce::MouseEvent&);
+
+    /** Calls onLoopsChanged with whether loops remain. */
+    void notifyLoopsChanged();
+
+    /** Empties the hit areas of the loops' delete boxes and handles (the next paint lays them out). */
+    void forgetHitAreas();
+
+    /** After loops were added, removed or dropped: forgets the selection and the hit areas,
+        reports onLoopsChanged and repaints. */
+    void afterLoopListChanged();
+
+    /** Fits loops restored from a saved state to the file once its length is known (drops and
+        clamps, see LoopRegionEditing::fitToFile); reports a change like a deletion. Left alone
+        while a gesture runs. */
+    void fitLoopsToFile();
+
+    /** Whether a press, drag or move of a loop is under way. */
+    bool isGestureInProgress() const noexcept;
+
+    // The gesture steps, in the order the mouse handlers try them.
+    void deleteLoopAt (int index);
+    bool pressHandle (juce::Point<float> position);
+    void moveDraggedLoop (const juce::MouseEvent&);
+    void resizeDraggedLoop (const juce::MouseEvent&);
+    void finishNewLoop();
+    void finishLoopClick();
+
+    // The layers of paint, bottom to top.
+    void paintMessage (juce::Graphics&, const juce::String& text);
+    void paintOutline (juce::Graphics&, const WaveformGeometry&, bool dimmed);
+    void paintLoops (juce::Graphics&, const WaveformGeometry&);
+    void paintNewLoop (juce::Graphics&, const WaveformGeometry&);
+    void paintRecordedRanges (juce::Graphics&, const WaveformGeometry&);
+    void paintMarkers (juce::Graphics&, const WaveformGeometry&);
 
     juce::File file;
     std::unique_ptr<juce::AudioBuffer<float>> samples;
@@ -169,9 +226,21 @@ private:
     int pressedLoopIndex = -1;
     int lastSelectedLoop = -1;
 
+    /** The current press landed on a delete box. Unlike gestureHandled it survives a reset of the
+        gesture state from onLoopsChanged, so that the release and any drag of that press do
+        nothing more. */
+    bool pressConsumedByDelete = false;
+
     juce::Path waveformPath;
     juce::Rectangle<float> waveformArea;
     bool waveformDirty = true;
+
+    /** The filled outline, rendered once at the screen's pixel scale: a paint (above all the
+        playhead's few columns on every tick) copies it instead of filling the path again.
+        Redrawn when the outline, the scale or its shade (loops shown or not) changes. */
+    juce::Image waveformImage;
+    float waveformImageScale = 0.0f;
+    bool waveformImageDimmed = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SignalDisplay)
 };
