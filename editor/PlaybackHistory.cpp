@@ -87,6 +87,7 @@ void PlaybackHistory::append (const AnalysisSnapshot& live, const SpectrumBands:
     }
 
     entries.push_back (std::move (entry));
+    playheads.push_back (playheadSeconds);
     closeBlockIfFull();
 }
 
@@ -143,6 +144,7 @@ void PlaybackHistory::dropOlderThan (double recordedSeconds, double historySecon
             --storedStereoSets;
 
         entries.pop_front();
+        playheads.pop_front();
         ++firstIndex;
         dropped = true;
 
@@ -151,7 +153,7 @@ void PlaybackHistory::dropOlderThan (double recordedSeconds, double historySecon
         if (--oldest.count == 0)
             runs.pop_front();
         else
-            oldest.start = entries.front().playheadSeconds;
+            oldest.start = playheads.front();
     }
 
     if (! dropped)
@@ -175,6 +177,8 @@ void PlaybackHistory::clear()
 {
     entries.clear();
     entries.shrink_to_fit();
+    playheads.clear();
+    playheads.shrink_to_fit();
     runs.clear();
     blockSums.clear();
     firstIndex = 0;
@@ -212,10 +216,12 @@ int PlaybackHistory::findNearest (double seconds) const
 {
     int nearest = -1;
     double nearestDistance = std::numeric_limits<double>::infinity();
+    int index = size() - 1;
 
-    for (int index = size() - 1; index >= 0; --index)
+    // From the newest back, so that the newest of equally near entries wins.
+    for (auto playhead = playheads.rbegin(); playhead != playheads.rend(); ++playhead, --index)
     {
-        const double distance = std::abs (entries[(size_t) index].playheadSeconds - seconds);
+        const double distance = std::abs (*playhead - seconds);
 
         if (nearest < 0 || distance < nearestDistance)
         {
@@ -313,7 +319,7 @@ size_t PlaybackHistory::getMemoryBytes() const noexcept
     // std::make_shared allocates together with it.
     constexpr size_t stereoSetBytes = sizeof (StereoPoints) + 2 * sizeof (void*);
 
-    return entries.size() * sizeof (Entry)
+    return entries.size() * (sizeof (Entry) + sizeof (double))
          + storedStereoSets * stereoSetBytes
          + runs.size() * sizeof (Run)
          + blockSums.size() * sizeof (LoopPassAccumulator)

@@ -121,6 +121,8 @@ private:
     std::int64_t endIndex() const noexcept { return firstIndex + (std::int64_t) entries.size(); }
 
     std::deque<Entry> entries;
+    /** The entries' playheads again, packed, so that finding the nearest one reads little. */
+    std::deque<double> playheads;
     /** Index of entries.front() since the last clear. */
     std::int64_t firstIndex = 0;
     std::deque<Run> runs;
