@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/LoopPassAccumulator.h"
+
 #include <juce_core/juce_core.h>
 
 #include <array>
@@ -47,4 +49,21 @@ struct AdviceReport
     /** Appends a line's text to the section text at an index (0, 1, or 2 for any other value)
         and the line to that section's list. */
     void addLine (int section, AdviceLine line);
+
+    /** Whether all three section texts are empty (the report has no findings). */
+    bool hasNoFindings() const noexcept;
 };
+
+/** The least matched time the playback history needs before its advice compares anything. */
+constexpr double kHistoryMinimumSeconds = 0.5;
+
+/**
+    Writes the advice for an accumulated comparison from scratch into report: the title with the
+    recorded and matched time, then a tonal line for every band whose average gap reaches 3 dB
+    (or that swings both ways), and per stereo band a width-and-mono line and a peaks line where
+    they stand out. Bands with less than minimumSeconds of measurements are left out; the title
+    says when there is not enough audio to compare. historyEnabled false gives only the text that
+    the history is off. Message thread (any thread: it touches nothing shared).
+*/
+void buildHistoryAdvice (AdviceReport& report, const LoopPassAccumulator& data, bool historyEnabled,
+                         double minimumSeconds);

@@ -60,44 +60,24 @@ struct LoopPassAccumulator
     std::array<TonalBand, (size_t) AnalysisSnapshot::kNumDifferenceBands> tonalBands {};
     /** Per stereo band, LOW, MID, HIGH. */
     std::array<StereoBand, (size_t) kNumStereoBands> stereoBands {};
+
+    /** A tonal band counts as above or below when its difference reaches this many dB. */
+    static constexpr double kTonalThresholdDb = 3.0;
+    /** A width difference counts as above or below from this many percentage points. */
+    static constexpr double kWidthThresholdPoints = 5.0;
+    /** A crest difference counts as above or below from this many dB. */
+    static constexpr double kCrestThresholdDb = 2.0;
+
+    /** Adds one moment with band differences, weighted by dt seconds: matchedSeconds, every
+        band with a finite difference, and every stereo band whose Reference and Source records
+        (measuredBands k and 3 + k) are both valid, value by value where finite. totalSeconds is
+        the caller's. */
+    void addMatchedMoment (const AnalysisSnapshot::BandDifferences& bandDifferenceDb,
+                           const AnalysisSnapshot::BandResultSet& measuredBands, double dt) noexcept;
+
+    /** Adds every field of another accumulator to this one. */
+    void add (const LoopPassAccumulator& other) noexcept;
 };
 
 static_assert (sizeof (LoopPassAccumulator) == 155 * sizeof (double),
                "the accumulator is 155 doubles");
-
-/**
-    The editor's tracking of complete passes of the active loop: the key that identifies the
-    loop, the pass being recorded and the last completed one. Message thread only.
-*/
-struct LoopPassState
-{
-    /** Full path of the Reference file the loop belongs to. */
-    juce::String keyPath;
-    /** Index of the loop in its display. */
-    int keyLoopIndex = 0;
-    /** The loop's start and end in seconds. */
-    double keyStart = 0.0, keyEnd = 0.0;
-    /** Whether the key names a loop. */
-    bool keyValid = false;
-
-    /** The pass being recorded. */
-    LoopPassAccumulator running;
-    /** The last completed pass. */
-    LoopPassAccumulator lastPass;
-    /** Number of completed passes. */
-    int completedPasses = 0;
-    /** The running pass is being recorded. */
-    bool recording = false;
-    /** The loop was tracked on a playing tick since the last restart. */
-    bool trackingActive = false;
-    /** The last tick inside the loop had band differences. */
-    bool matchedLastTick = false;
-    /** Time spent inside the loop since the last restart. */
-    double warmupSeconds = 0.0;
-    /** Matched time recorded in the running pass. */
-    double passSeconds = 0.0;
-    /** Playhead of the last tracked tick; -1 for none. */
-    double lastPlayhead = -1.0;
-    /** Position of the playhead in the loop while recording, 0..1. */
-    double progress = 0.0;
-};

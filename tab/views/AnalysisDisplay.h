@@ -109,6 +109,10 @@ public:
     void resized() override;
 
 private:
+    /** Lays the page out for the viewport's width (12 px less, for the scroll bar) and keeps
+        the scroll position; only while visible and wider than the scroll bar. */
+    void relayout();
+
     Content content;
     juce::Viewport viewport;
     bool usesLoop = false;
