@@ -51,6 +51,9 @@ public:
         LUFS-S and TRUE PEAK), to be applied to every tab; nullopt when nothing changed. */
     std::optional<EditorSettings::MeterUnits> takeChangedMeterUnits (const SettingsStore& store);
 
+    /** The meter units last taken, for a tab built after they were applied. */
+    EditorSettings::MeterUnits getMeterUnits() const noexcept { return meterUnits; }
+
     /** Reads the engine's meters and peaks and advances the four peak holds by the timer's
         configured interval; while the transport is stopped the holds are emptied and the new
         peaks are discarded. */

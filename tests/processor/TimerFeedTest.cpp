@@ -226,6 +226,7 @@ TEST (TimerFeed, meterUnitsReachTheTabsOnlyWhenTheSettingsChange)
     ASSERT_TRUE (changed.has_value());
     EXPECT_EQ (changed->left, 3);
     EXPECT_EQ (changed->right, 0);
+    EXPECT_EQ (rig.feed.getMeterUnits(), *changed);
 
     EXPECT_FALSE (rig.feed.takeChangedMeterUnits (store).has_value());
 }

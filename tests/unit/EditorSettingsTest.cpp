@@ -1,4 +1,5 @@
 #include "editor/EditorSettings.h"
+#include "support/ProcessorHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -111,4 +112,17 @@ TEST (EditorSettings, onlyTheExactWordLinesChoosesLines)
         set (store, EditorSettings::kPlotStyleKey, text);
         EXPECT_EQ (EditorSettings::readPlotStyle (store), expected) << text.value_or ("<missing>");
     }
+}
+
+TEST (EditorSettings, theLevelMatchModeIsSavedToTheFileAtOnce)
+{
+    TemporaryFolder temp;
+    const auto file = temp.file ("settings.txt");
+    SettingsStore store ("Audio-Kalvorin", "settings.txt", file);
+
+    ASSERT_TRUE (EditorSettings::saveLevelMatchMode (store, 2));
+
+    SettingsStore reloaded ("Audio-Kalvorin", "settings.txt", file);
+    reloaded.load();
+    EXPECT_EQ (reloaded.getInt (SettingsStore::kGeneralSection, EditorSettings::kLevelMatchModeKey, 0), 2);
 }
