@@ -2,6 +2,7 @@
 
 #include "tab/LabeledSwitch.h"
 #include "tab/LevelMatchModeSwitch.h"
+#include "tab/MeterText.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -17,21 +18,19 @@ enum class OutputSelection : int
     Source = 1
 };
 
-/** The quantity of one readout of the meter panel (settings "LevelMeterUnit_1" and
-    "LevelMeterUnit_2"). Codes outside 0..4 are shown as TruePeak. */
-enum class MeterUnit : int
+/** The selection that a raw value of "monitorRef" stands for: below 0.5 the Reference, else the
+    Source. The one reading of the parameter for every side that needs it. Any thread. */
+inline OutputSelection outputSelectionForMonitorValue (float monitorRefValue) noexcept
 {
-    /** Held true peak, dB ("TRUE PEAK / dBTP"). */
-    TruePeak = 0,
-    /** RMS of the last second, dB ("RMS LEVEL"). */
-    Rms = 1,
-    /** Short-term loudness, LUFS ("SHORT-TERM LUFS"). */
-    LufsShortTerm = 2,
-    /** Integrated loudness, LUFS ("INTEGRATED LUFS"). */
-    LufsIntegrated = 3,
-    /** Held sample peak, dB ("PEAK / dBFS"). */
-    Peak = 4
-};
+    return monitorRefValue < 0.5f ? OutputSelection::Reference : OutputSelection::Source;
+}
+
+/** The normalised value of "monitorRef" for a selection (0 Reference, 1 Source), as
+    juce::AudioProcessorParameter::setValueNotifyingHost takes it. Any thread. */
+inline float monitorValueFor (OutputSelection selection) noexcept
+{
+    return selection == OutputSelection::Reference ? 0.0f : 1.0f;
+}
 
 /**
     The meter panel of a Reference tab: the output switch under "AUDIO OUTPUT", the level-match
@@ -109,8 +108,28 @@ public:
     /** The readings last written. */
     const Values& getValues() const noexcept { return values; }
 
+    /** Where the panel puts its parts, in whole pixels of its local space. */
+    struct Layout
+    {
+        /** The caption "AUDIO OUTPUT" above the output switch. */
+        juce::Rectangle<int> outputCaption;
+        juce::Rectangle<int> outputSwitch;
+        juce::Rectangle<int> levelMatchSwitch;
+        /** The two readout panels. */
+        juce::Rectangle<int> sourcePanel;
+        juce::Rectangle<int> referencePanel;
+    };
+
+    /** The layout of a panel of the given size: a left column of 42 % of the inner width with
+        the two switches centred in it, and the two readout panels side by side to its right.
+        Any size, also zero or negative, gives rectangles of at least zero size. Any thread. */
+    static Layout computeLayout (int width, int height) noexcept;
+
+    /** Fills the ground, frames the panel and draws both readout panels. */
     void paint (juce::Graphics&) override;
+    /** Draws the caption "AUDIO OUTPUT" above the output switch. */
     void paintOverChildren (juce::Graphics&) override;
+    /** Places the two switches. */
     void resized() override;
 
     /** "Reference" (on, right) / "Source" (off, left). */
@@ -119,6 +138,14 @@ public:
     LevelMatchModeSwitch levelMatchSwitch;
 
 private:
+    /** Draws one signal's readout panel: separator, caption, two readouts, gain and status. */
+    void drawMeterPanel (juce::Graphics& g, juce::Rectangle<int> area, const juce::String& caption,
+                         juce::Colour captionColour, const MeterText::SignalReadings& readings) const;
+
+    /** The Reference's and the Source's readings from the values last written. */
+    MeterText::SignalReadings referenceReadings() const noexcept;
+    MeterText::SignalReadings sourceReadings() const noexcept;
+
     Values values;
     int levelMatchMode = 0;
     OutputSelection outputSelection = OutputSelection::Reference;

@@ -38,6 +38,18 @@ public:
     /** The knob colour while off. */
     juce::Colour getOffColour() const noexcept { return offColour; }
 
+    /** Whether a release at x on a switch of the given width selects the right (on) half:
+        from the exact middle on. Any thread. */
+    static bool selectsOnAt (float x, int width) noexcept { return x >= (float) width * 0.5f; }
+
+    /** Whether x lies over the left (off) half of a switch of the given width, with the width
+        halved in whole pixels (for tooltips that name the half under the mouse). Any thread. */
+    static bool isOverLeftHalf (int x, int width) noexcept { return x < width / 2; }
+
+    /** The colour of the label drawn on a knob of the given colour: dark on a light knob,
+        light on a dark one. */
+    static juce::Colour knobLabelColour (juce::Colour knobColour) noexcept;
+
     /** Selects the half under the release point (when enabled and not dragged) and runs onClick. */
     void mouseUp (const juce::MouseEvent&) override;
     /** Space or Return without modifiers flips the switch. */

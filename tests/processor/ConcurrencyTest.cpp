@@ -1,12 +1,13 @@
 // The processor between two threads, as in a host: one thread processes blocks the way JUCE's
 // VST3 layer does (under the callback lock, silence while suspended), while the message thread
-// does everything the editor and the host's state calls do, as fast as it can, and reads every
-// published value the way the editor's timer does.
+// does everything the editor and the host's state calls do, as fast as it can, and runs the
+// editor's timer logic (its feed and its reader of every published value) between them.
 //
 // In the thread-sanitizer build (scripts/ci-extra-stages.sh) any unsynchronised access between
 // the two threads is reported; the address-sanitizer build catches a block that reads freed
 // memory. In every build the output must stay finite.
 
+#include "editor/TimerFeed.h"
 #include "support/AudioFileFixtures.h"
 #include "support/ProcessorHarness.h"
 
@@ -24,6 +25,7 @@ constexpr auto kRunTime = std::chrono::seconds (3);
 constexpr float kSourceLevel = 0.3f;
 constexpr int kMinimumBlocks = 100;
 constexpr int kMinimumEditorRounds = 100;
+constexpr int kTickMs = 41;
 
 /** A transport the message thread starts and stops while the audio thread reads it. */
 struct SharedPlayHead final : juce::AudioPlayHead
@@ -95,55 +97,32 @@ private:
     std::thread thread;
 };
 
-/** What the editor's timer keeps between ticks. */
-struct EditorCopies
+/** One tick of the editor's timer, through the same feed and reader the editor uses. */
+void tickLikeTheEditor (KalvorinAudioProcessor& processor, TimerFeed& feed, AnalysisSnapshot& live)
 {
-    std::vector<float> referenceSpectrum, sourceSpectrum;
-    double referenceSpectrumRate = 0.0, sourceSpectrumRate = 0.0;
-    int referenceSpectrumSequence = 0, sourceSpectrumSequence = 0;
+    feed.takeChangedMeterUnits (processor.settingsStore);
+    feed.readMeters (kTickMs);
+    const auto values = feed.meterValues();
+    feed.updateLiveSnapshot (live);
 
-    std::vector<float> referenceLeft, referenceRight, sourceLeft, sourceRight;
-    int referenceGoniometerSequence = 0, sourceGoniometerSequence = 0;
+    auto& reader = feed.getReader();
+    reader.readLiveMeasurements (live);
+    reader.readOutputSelection();
 
-    BandSnapshot bands;
-};
+    const auto& reading = feed.getLastReading();
 
-/** Reads every published value once, the way the editor's timer does. */
-void readLikeTheEditor (KalvorinAudioProcessor& processor, EditorCopies& copies)
-{
-    processor.referenceSpectrumSnapshot.readIfNew (copies.referenceSpectrum, copies.referenceSpectrumRate,
-                                                   copies.referenceSpectrumSequence);
-    processor.sourceSpectrumSnapshot.readIfNew (copies.sourceSpectrum, copies.sourceSpectrumRate,
-                                                copies.sourceSpectrumSequence);
-
-    processor.referenceGoniometer.copyLatest (copies.referenceLeft, copies.referenceRight, copies.referenceGoniometerSequence);
-    processor.sourceGoniometer.copyLatest (copies.sourceLeft, copies.sourceRight, copies.sourceGoniometerSequence);
-
-    {
-        const juce::SpinLock::ScopedLockType lock (processor.bandSnapshotLock);
-        copies.bands = processor.bandSnapshot;
-    }
-
-    const auto holds = processor.readPeakHolds();
-    EXPECT_TRUE (std::isfinite (holds.referenceTruePeak) && std::isfinite (holds.sourceTruePeak)
-                 && std::isfinite (holds.referenceSamplePeak) && std::isfinite (holds.sourceSamplePeak));
-
-    const auto& readings = processor.meterReadings;
-    const float values[] = {
-        readings.referenceShortTermLufs.load(), readings.sourceShortTermLufs.load(),
-        readings.referenceRmsDb.load(), readings.sourceRmsDb.load(),
-        processor.referenceLoudness.integratedLufsOut.load(), processor.sourceLoudness.momentaryLufs.load(),
-        processor.referenceGainDb.load(), processor.sourceGainDb.load(),
-        processor.referencePeak.load(), processor.sourcePeak.load(),
-    };
+    // A peak is a level or no number; a held peak too.
+    for (auto peak : { reading.referenceTruePeakDb, reading.sourceTruePeakDb,
+                       reading.referenceSamplePeakDb, reading.sourceSamplePeakDb,
+                       values.referenceTruePeakDb, values.sourcePeakDb })
+        EXPECT_TRUE (std::isnan (peak) || std::isfinite (peak));
 
     // NaN means "no value" and minus infinity silence; neither may turn into plus infinity.
-    for (auto v : values)
+    for (auto v : { values.referenceShortTermLufs, values.sourceShortTermLufs, values.referenceRmsDb,
+                    values.sourceRmsDb, values.referenceIntegratedLufs, values.sourceIntegratedLufs,
+                    values.referenceGainDb, values.sourceGainDb, processor.sourceLoudness.momentaryLufs.load(),
+                    processor.referencePeak.load(), processor.sourcePeak.load() })
         EXPECT_FALSE (std::isinf (v) && v > 0.0f);
-
-    processor.levelMatchReady.load();
-    processor.isPlaying.load();
-    processor.getActiveReferencePositionSeconds();
 }
 } // namespace
 
@@ -166,7 +145,8 @@ TEST (ProcessorConcurrency, editorAndHostCallsRaceTheAudioThreadWithoutHarm)
     ASSERT_EQ (processor.addReference (files[0].getFullPathName()), 0);
 
     juce::Random random (11);
-    EditorCopies copies;
+    TimerFeed feed (processor);
+    AnalysisSnapshot live;
     int rounds = 0;
 
     AudioThread audio (harness);
@@ -203,7 +183,7 @@ TEST (ProcessorConcurrency, editorAndHostCallsRaceTheAudioThreadWithoutHarm)
             default: break;
         }
 
-        readLikeTheEditor (processor, copies);
+        tickLikeTheEditor (processor, feed, live);
         ++rounds;
     }
 
