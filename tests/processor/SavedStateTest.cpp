@@ -4,6 +4,7 @@
 #include "engine/StateBlobReader.h"
 #include "support/AudioFileFixtures.h"
 #include "support/ProcessorHarness.h"
+#include "support/SavedStateTrees.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,9 @@
 
 namespace
 {
+using SavedStateTrees::blobOf;
+using SavedStateTrees::stateTree;
+
 constexpr double kRate = 48000.0;
 constexpr int kBlock = 512;
 constexpr double kFileSeconds = 0.25;
@@ -33,14 +37,6 @@ constexpr double kFileSeconds = 0.25;
 constexpr double kHangGuardSeconds = 2.0;
 
 const juce::Identifier kEditorState { "editorStateJson" };
-
-juce::MemoryBlock blobOf (const juce::ValueTree& tree)
-{
-    juce::MemoryBlock block;
-    juce::MemoryOutputStream out (block, false);
-    tree.writeToStream (out);
-    return block;
-}
 
 juce::MemoryBlock stateOf (KalvorinAudioProcessor& processor)
 {
@@ -136,30 +132,6 @@ struct Instance
     TemporaryFolder temp;
     ProcessorHarness harness { temp.folder };
 };
-
-/** A state tree as the plug-in writes it, with the given paths and values. */
-juce::ValueTree stateTree (const std::vector<juce::String>& paths, const juce::var& activeRefIndex,
-                           const juce::var& monitorRef = 0.0, const juce::var& editorState = {})
-{
-    juce::ValueTree state (StateBlobReader::kStateType);
-
-    if (! monitorRef.isVoid())
-        state.setProperty ("monitorRef", monitorRef, nullptr);
-
-    if (! activeRefIndex.isVoid())
-        state.setProperty ("activeRefIndex", activeRefIndex, nullptr);
-
-    if (! editorState.isVoid())
-        state.setProperty ("editorStateJson", editorState, nullptr);
-
-    juce::ValueTree refs ("refs");
-
-    for (const auto& path : paths)
-        refs.appendChild (juce::ValueTree ("ref").setProperty ("path", path, nullptr), nullptr);
-
-    state.appendChild (refs, nullptr);
-    return state;
-}
 
 struct SavedState : ::testing::Test
 {
