@@ -44,13 +44,24 @@ void sizeWorkBuffer (juce::AudioBuffer<float>& buffer, int channels, int samples
 }
 } // namespace
 
+namespace StateKeys
+{
+static const juce::Identifier monitorRef { "monitorRef" };
+static const juce::Identifier activeRefIndex { "activeRefIndex" };
+static const juce::Identifier editorStateJson { "editorStateJson" };
+static const juce::Identifier refs { "refs" };
+static const juce::Identifier ref { "ref" };
+static const juce::Identifier path { "path" };
+}
+
 //==============================================================================
 KalvorinAudioProcessor::KalvorinAudioProcessor (SettingsStore store)
     : juce::AudioProcessor (BusesProperties()
                                 .withInput ("Input", juce::AudioChannelSet::stereo(), true)
                                 .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
       parameters (*this, nullptr, "PARAMS", createParameterLayout()),
-      settingsStore (std::move (store))
+      settingsStore (std::move (store)),
+      editorState (parameters.state, StateKeys::editorStateJson)
 {
     monitorRefValue = parameters.getRawParameterValue (kMonitorRefId);
     formatManager.registerBasicFormats();
@@ -735,16 +746,19 @@ void KalvorinAudioProcessor::requestSeek (double seconds)
 }
 
 //==============================================================================
-namespace StateKeys
+juce::String KalvorinAudioProcessor::getEditorStateJson() const
 {
-static const juce::Identifier monitorRef { "monitorRef" };
-static const juce::Identifier activeRefIndex { "activeRefIndex" };
-static const juce::Identifier editorStateJson { "editorStateJson" };
-static const juce::Identifier refs { "refs" };
-static const juce::Identifier ref { "ref" };
-static const juce::Identifier path { "path" };
+    return editorState.get();
 }
 
+void KalvorinAudioProcessor::setEditorStateJson (const juce::String& json)
+{
+    editorState.set (json);
+}
+
+// The host may call both state operations on any thread, also while the message thread runs:
+// they never touch `parameters.state` (see its declaration) and never wait for the message
+// thread. The blob is a tree of the call's own.
 void KalvorinAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
     juce::ValueTree state (StateBlobReader::kStateType);
@@ -760,10 +774,10 @@ void KalvorinAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
     state.appendChild (refs, nullptr);
     state.setProperty (StateKeys::activeRefIndex, activeReferenceIndex.load(), nullptr);
 
-    const auto editorState = parameters.state.getProperty (StateKeys::editorStateJson).toString();
+    const auto editorText = editorState.get();
 
-    if (editorState.isNotEmpty())
-        state.setProperty (StateKeys::editorStateJson, editorState, nullptr);
+    if (editorText.isNotEmpty())
+        state.setProperty (StateKeys::editorStateJson, editorText, nullptr);
 
     juce::MemoryOutputStream stream (destData, true);
     state.writeToStream (stream);
@@ -784,10 +798,10 @@ void KalvorinAudioProcessor::setStateInformation (const void* data, int sizeInBy
         if (auto* parameter = parameters.getParameter (StateKeys::monitorRef.toString()))
             parameter->setValueNotifyingHost (parameter->convertTo0to1 ((float) (double) monitor));
 
-    const auto& editorState = state.getProperty (StateKeys::editorStateJson);
+    const auto& editorText = state.getProperty (StateKeys::editorStateJson);
 
-    if (editorState.isString())
-        parameters.state.setProperty (StateKeys::editorStateJson, editorState, nullptr);
+    if (editorText.isString())
+        editorState.set (editorText.toString());
 
     suspendProcessing (true);
 
