@@ -602,9 +602,21 @@ void KalvorinAudioProcessor::writeOutput (juce::AudioBuffer<float>& buffer, cons
 //==============================================================================
 int KalvorinAudioProcessor::addReference (const juce::String& fullPath)
 {
-    for (size_t i = 0; i < references.size(); ++i)
-        if (references[i].fullPath == fullPath)
-            return (int) i;
+    const auto indexOf = [this] (const juce::String& path)
+    {
+        for (size_t i = 0; i < references.size(); ++i)
+            if (references[i].fullPath == path)
+                return (int) i;
+
+        return -1;
+    };
+
+    {
+        const juce::ScopedLock listLock (referenceListLock);
+
+        if (const auto existing = indexOf (fullPath); existing >= 0)
+            return existing;
+    }
 
     auto entry = ReferenceEntry::decode (fullPath, formatManager);
 
@@ -613,6 +625,15 @@ int KalvorinAudioProcessor::addReference (const juce::String& fullPath)
 
     entry.prepare (blockSize, getSampleRate());
     entry.memorySource->setNextReadPosition (0);
+
+    const juce::ScopedLock listLock (referenceListLock);
+
+    // Another thread may have added the same file while this one decoded it.
+    if (const auto existing = indexOf (fullPath); existing >= 0)
+    {
+        entry.release();
+        return existing;
+    }
 
     // Growing the list moves every entry to new storage, so it happens only while no block
     // runs: the audio thread may be reading the active entry right now.
@@ -643,6 +664,8 @@ int KalvorinAudioProcessor::addReference (const juce::String& fullPath)
 
 void KalvorinAudioProcessor::removeReference (int index)
 {
+    const juce::ScopedLock listLock (referenceListLock);
+
     if (index < 0 || index >= (int) references.size())
         return;
 
@@ -669,6 +692,8 @@ void KalvorinAudioProcessor::removeReference (int index)
 
 void KalvorinAudioProcessor::removeReferenceByPath (const juce::String& fullPath)
 {
+    const juce::ScopedLock listLock (referenceListLock);
+
     for (size_t i = 0; i < references.size(); ++i)
     {
         if (references[i].fullPath == fullPath)
@@ -681,6 +706,8 @@ void KalvorinAudioProcessor::removeReferenceByPath (const juce::String& fullPath
 
 void KalvorinAudioProcessor::setActiveReference (int index)
 {
+    const juce::ScopedLock listLock (referenceListLock);
+
     if (index == activeReferenceIndex.load())
         return;
 
@@ -767,12 +794,19 @@ void KalvorinAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
     state.setProperty (StateKeys::monitorRef, (double) (monitorRefValue != nullptr ? monitorRefValue->load() : 0.0f), nullptr);
 
     juce::ValueTree refs (StateKeys::refs);
+    int activeIndex = -1;
 
-    for (const auto& entry : references)
-        refs.appendChild (juce::ValueTree (StateKeys::ref).setProperty (StateKeys::path, entry.fullPath, nullptr), nullptr);
+    {
+        const juce::ScopedLock listLock (referenceListLock);
+
+        for (const auto& entry : references)
+            refs.appendChild (juce::ValueTree (StateKeys::ref).setProperty (StateKeys::path, entry.fullPath, nullptr), nullptr);
+
+        activeIndex = activeReferenceIndex.load();
+    }
 
     state.appendChild (refs, nullptr);
-    state.setProperty (StateKeys::activeRefIndex, activeReferenceIndex.load(), nullptr);
+    state.setProperty (StateKeys::activeRefIndex, activeIndex, nullptr);
 
     const auto editorText = editorState.get();
 
@@ -803,16 +837,19 @@ void KalvorinAudioProcessor::setStateInformation (const void* data, int sizeInBy
     if (editorText.isString())
         editorState.set (editorText.toString());
 
-    suspendProcessing (true);
+    {
+        const juce::ScopedLock listLock (referenceListLock);
+        suspendProcessing (true);
 
-    for (auto& entry : references)
-        entry.release();
+        for (auto& entry : references)
+            entry.release();
 
-    references.clear();
-    resetReferenceRequested.exchange (true);
-    activeReferenceIndex.store (-1);
-    clearReferenceReadings();
-    suspendProcessing (false);
+        references.clear();
+        resetReferenceRequested.exchange (true);
+        activeReferenceIndex.store (-1);
+        clearReferenceReadings();
+        suspendProcessing (false);
+    }
 
     const auto refs = state.getChildWithName (StateKeys::refs);
 

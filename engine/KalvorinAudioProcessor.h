@@ -31,7 +31,7 @@
     other member function runs on the message thread (or the host's state call). The two meet
     only through atomics, try-locked records and the suspended flag. The host may make its state
     calls on any thread, also while the message thread runs; what they share with the message
-    thread is said at `parameters` and `getEditorStateJson`.
+    thread is said at `parameters`, `getEditorStateJson` and `references`.
 */
 class KalvorinAudioProcessor final : public juce::AudioProcessor
 {
@@ -180,14 +180,21 @@ public:
     /** The stereo points of each signal's last block, double-buffered behind a try-lock. */
     GoniometerCapture referenceGoniometer, sourceGoniometer;
 
-    /** The References in load order. Changed only on the message thread, while suspended. */
+    /** The References in load order. Changed only on the message thread or in the host's state
+        call, while suspended and under the list lock; the host's getStateInformation, which may
+        run on any thread, copies the paths under the list lock. */
     std::vector<ReferenceEntry> references;
 
     /** The active Reference, -1 for none. Set to a valid index only while suspended; the store
-        of -1 may be seen by the audio thread at any time. */
+        of -1 may be seen by the audio thread at any time. Changed under the list lock. */
     std::atomic<int> activeReferenceIndex { -1 };
 
 private:
+    /** Held for the moment the Reference list or the active index changes, and while the host's
+        state call copies them, so that a save on the host's thread sees one whole list. Never
+        taken by the audio thread; taken before the callback lock, never inside it. */
+    juce::CriticalSection referenceListLock;
+
     /** The editor's text, behind a lock of its own, copied into `parameters.state` on the
         message thread. */
     EditorStateText editorState;
