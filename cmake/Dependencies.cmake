@@ -26,6 +26,12 @@ function(kalvorin_restrict_vst3_exports target)
     file(WRITE "${map}" "{\n  global:\n    GetPluginFactory;\n    ModuleEntry;\n    ModuleExit;\n  local:\n    *;\n};\n")
     target_link_options(${target} PRIVATE "-Wl,--version-script=${map}" "-Wl,--no-undefined")
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${map}")
+
+    # An instrumented module takes the sanitizer's run-time from the instrumented host that
+    # loads it (cmake/Sanitizers.cmake), so its calls into that run-time stay open at link time.
+    if(KALVORIN_SANITIZER)
+        target_link_options(${target} PRIVATE "-Wl,-z,undefs")
+    endif()
 endfunction()
 
 # Lets a target link a JUCE static library without compiling the JUCE modules a second time:
