@@ -34,9 +34,10 @@ SpectrumAnalyser::SpectrumAnalyser()
 
 SpectrumAnalyser::~SpectrumAnalyser() = default;
 
-void SpectrumAnalyser::prepare (double newSampleRate)
+void SpectrumAnalyser::prepare (double newSampleRate, int newFrameLead)
 {
     sampleRate = newSampleRate;
+    frameLead = juce::jlimit (0, kHopSize - 1, newFrameLead);
     historyFrames = std::max (1, juce::roundToInt (kAverageSeconds * newSampleRate / kHopSize));
 
     history.assign (static_cast<size_t> (historyFrames) * kNumBins, 0.0);
@@ -52,7 +53,7 @@ void SpectrumAnalyser::prepare (double newSampleRate)
     resumCursor = 0;
 
     ringPosition = 0;
-    samplesToNextFrame = kHopSize;
+    samplesToNextFrame = kHopSize - frameLead;
     historyIndex = 0;
 }
 
@@ -65,7 +66,7 @@ void SpectrumAnalyser::reset() noexcept
     std::fill (magnitudes.begin(), magnitudes.end(), 0.0f);
 
     ringPosition = 0;
-    samplesToNextFrame = kHopSize;
+    samplesToNextFrame = kHopSize - frameLead;
     historyIndex = 0;
     resumCursor = 0;
 }

@@ -53,11 +53,14 @@ public:
     ~SpectrumAnalyser();
 
     /** Sizes all buffers for sampleRate and clears them. The first spectrum then follows after
-        kHopSize samples. Allocates: call from prepareToPlay. */
-    void prepare (double sampleRate);
+        kHopSize - frameLead samples, and every further one kHopSize samples later: frameLead
+        (0 ... kHopSize - 1) moves this analyser's frames ahead of another's, so that the two
+        need not complete in the same host block. Allocates: call from prepareToPlay. */
+    void prepare (double sampleRate, int frameLead = 0);
 
-    /** Clears the FIFOs, the history, the running sum and the spectrum (audio thread; does not
-        allocate). The sample rate and onSpectrum stay. */
+    /** Clears the rings, the history, the running sum and the spectrum (audio thread; does not
+        allocate); the next spectrum follows after kHopSize - frameLead samples. The sample
+        rate, the frame lead and onSpectrum stay. */
     void reset() noexcept;
 
     /** Feeds one block on the audio thread; calls onSpectrum for every completed frame. Channel 0
@@ -89,6 +92,7 @@ private:
 
     // Written by prepare() only.
     double sampleRate = kDefaultSampleRate;
+    int frameLead = 0;
 
     // Audio-thread state from here on.
     int ringPosition = 0;       // where the next sample goes: the oldest sample of the rings

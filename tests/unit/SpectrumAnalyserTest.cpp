@@ -143,6 +143,34 @@ TEST (SpectrumAnalyser, callbackFollowsEvery2048SamplesFromPrepare)
     EXPECT_EQ (callbackSamples, (std::vector<int> { 2048, 4096, 6144 }));
 }
 
+TEST (SpectrumAnalyser, frameLeadMovesEveryFrameThatManySamplesEarlierAlsoAfterReset)
+{
+    SpectrumAnalyser analyser;
+    std::vector<int> callbackSamples;
+    int samplesFed = 0;
+
+    analyser.onSpectrum = [&] (const std::vector<float>&, double) { callbackSamples.push_back (samplesFed); };
+    analyser.prepare (kRate, 256);
+
+    juce::AudioBuffer<float> one (2, 1);
+    one.clear();
+
+    const auto feedSamples = [&] (int count)
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            ++samplesFed;
+            analyser.process (one);
+        }
+    };
+
+    feedSamples (2 * 2048);
+    analyser.reset();
+    feedSamples (2048);
+
+    EXPECT_EQ (callbackSamples, (std::vector<int> { 1792, 3840, 4096 + 1792 }));
+}
+
 TEST (SpectrumAnalyser, nonFiniteInputGivesAFiniteSpectrum)
 {
     SpectrumAnalyser analyser;
