@@ -1,5 +1,7 @@
 #include "TruePeakMeter.h"
 
+#include <juce_dsp/juce_dsp.h>
+
 #include <algorithm>
 #include <cmath>
 

@@ -3,7 +3,6 @@
 #include "RealtimeAnnotations.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
-#include <juce_dsp/juce_dsp.h>
 
 #include <atomic>
 #include <vector>
