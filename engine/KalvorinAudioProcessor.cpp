@@ -15,6 +15,11 @@ constexpr float kLevelMatchFloorLufs = -70.0f;
 constexpr float kGainFloorDb = -100.0f;
 constexpr int kMaxLevelMatchMode = 2;
 
+// The Source's spectrum frames complete this many samples before the Reference's, so that with
+// small host blocks, whose period is short, the two analysers' frames fall into different
+// blocks. Blocks of 512 samples or more may still hold both, at a small share of their period.
+constexpr int kSourceSpectrumFrameLead = SpectrumAnalyser::kHopSize / 8;
+
 /** Largest absolute sample over every channel of the buffer's first `numSamples`, at most 1. */
 float peakOf (const juce::AudioBuffer<float>& buffer, int numSamples)
 {
@@ -169,7 +174,7 @@ void KalvorinAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBlo
     if (sampleRate > 0.0)
     {
         referenceSpectrum.prepare (sampleRate);
-        sourceSpectrum.prepare (sampleRate);
+        sourceSpectrum.prepare (sampleRate, kSourceSpectrumFrameLead);
     }
 
     sizeWorkBuffer (sourceBuffer, channels, juce::jmax (1, samplesPerBlock));
