@@ -55,7 +55,6 @@ TEST (BandViewDrawing, theGridAndLabelsAreDrawnOncePerSize)
 
 TEST (BandViewDrawing, theSpectrumViewAsksForAudioUntilALevelIsDrawn)
 {
-    ProductFont font;
     SpectrumDisplay view;
     view.setSize (600, 300);
 

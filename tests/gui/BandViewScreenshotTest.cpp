@@ -92,7 +92,6 @@ struct BandViewScreenshots : ::testing::Test
         return count > 0 ? sum / (float) count : std::nanf ("");
     }
 
-    ProductFont font;
     DisplayHost host;
 };
 }

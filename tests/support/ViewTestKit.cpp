@@ -1,7 +1,5 @@
 #include "support/ViewTestKit.h"
 
-#include "resources/EmbeddedResources.h"
-
 namespace juce
 {
 // The framework's own step of its dispatch loop (Linux); runDispatchLoopUntil is not compiled in.
@@ -10,20 +8,6 @@ bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
 
 namespace ViewTestKit
 {
-ProductFont::ProductFont()
-{
-    int size = 0;
-    if (const auto* data = EmbeddedResources::lookupResource ("OswaldRegular_ttf", size))
-        lookAndFeel.setDefaultSansSerifTypeface (juce::Typeface::createSystemTypefaceFor (data, (size_t) size));
-
-    juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeel);
-}
-
-ProductFont::~ProductFont()
-{
-    juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
-}
-
 juce::Image render (juce::Component& component)
 {
     juce::Image image (juce::Image::ARGB, std::max (component.getWidth(), 1), std::max (component.getHeight(), 1), true);

@@ -5,18 +5,6 @@
 /** Helpers for tests that draw views or drive them with made-up mouse events. Message thread. */
 namespace ViewTestKit
 {
-/** Makes the embedded Oswald font the default typeface while it exists, as the editor's
-    look-and-feel does, so that screenshots show the product's lettering. */
-class ProductFont final
-{
-public:
-    ProductFont();
-    ~ProductFont();
-
-private:
-    juce::LookAndFeel_V4 lookAndFeel;
-};
-
 /** The component drawn into an image of its own size. */
 juce::Image render (juce::Component& component);
 
