@@ -72,6 +72,9 @@ BandAxis::BandAxis (std::vector<double> cleanedEdges, double minHz, double maxHz
 {
     if (edges.size() < 2)
         edges = { minFrequency, maxFrequency };
+
+    for (auto edge : edges)
+        logEdges.push_back (std::log (edge));
 }
 
 double BandAxis::getEdge (int index) const noexcept
@@ -184,16 +187,28 @@ juce::Range<float> BandAxis::getBandSpan (int band, juce::Rectangle<float> plot)
              plot.getX() + (float) (band + 1) / bands * plot.getWidth() };
 }
 
-double BandAxis::xToFrequency (float x, juce::Rectangle<float> plot) const noexcept
+std::pair<int, double> BandAxis::locate (float x, juce::Rectangle<float> plot) const noexcept
 {
     const auto band = bandIndexAtX (x, plot);
     const auto span = getBandSpan (band, plot);
     auto u = (x - span.getStart()) / std::max (span.getLength(), kMinBandWidthPx);
     u = std::isnan (u) ? 0.0f : juce::jlimit (0.0f, 1.0f, u);
+    return { band, (double) u };
+}
 
+double BandAxis::xToFrequency (float x, juce::Rectangle<float> plot) const noexcept
+{
+    const auto [band, u] = locate (x, plot);
     const auto e0 = edges[(size_t) band];
     const auto e1 = edges[(size_t) band + 1];
-    return e0 * std::pow (e1 / e0, (double) u);
+    return e0 * std::pow (e1 / e0, u);
+}
+
+double BandAxis::xToLogFrequency (float x, juce::Rectangle<float> plot) const noexcept
+{
+    const auto [band, u] = locate (x, plot);
+    const auto l0 = logEdges[(size_t) band];
+    return l0 + u * (logEdges[(size_t) band + 1] - l0);
 }
 
 float BandAxis::frequencyToX (double hz, juce::Rectangle<float> plot) const noexcept

@@ -81,6 +81,10 @@ public:
     /** Frequency at an x position of the plot, Hz. */
     double xToFrequency (float x, juce::Rectangle<float> plot) const noexcept;
 
+    /** The natural logarithm of xToFrequency, worked out without a power or a logarithm per
+        call (for curves with a vertex per pixel). */
+    double xToLogFrequency (float x, juce::Rectangle<float> plot) const noexcept;
+
     /** x of a frequency in the plot; frequencies beyond the limits give the plot's edges. */
     float frequencyToX (double hz, juce::Rectangle<float> plot) const noexcept;
 
@@ -98,6 +102,10 @@ public:
     static juce::Rectangle<float> plotAreaFor (float width, float height, float bottomMargin) noexcept;
 
 private:
+    /** Where x lies: its band and the share u (0 ... 1) of the way through that band. */
+    std::pair<int, double> locate (float x, juce::Rectangle<float> plot) const noexcept;
+
     std::vector<double> edges;
+    std::vector<double> logEdges;
     double minFrequency = kMinFrequency, maxFrequency = kMaxFrequency;
 };

@@ -229,11 +229,12 @@ void DifferenceDisplay::updateDifferenceCurve (juce::Rectangle<float> plot)
             const auto dx = axis.frequencyToX (bandCentres[band + 1], plot) - centreX;
             const auto steps = std::max (2, (int) std::ceil (dx));
             const auto span = std::log (bandCentres[band + 1] / bandCentres[band]);
+            const auto logCentre = std::log (bandCentres[band]);
 
             for (int j = 1; j < steps; ++j)
             {
                 const auto x = centreX + (float) j * dx / (float) steps;
-                const auto t = (float) (std::log (axis.xToFrequency (x, plot) / bandCentres[band]) / span);
+                const auto t = (float) ((axis.xToLogFrequency (x, plot) - logCentre) / span);
                 const auto value = interpolateLevel (bandDifferences, bandCentres, (int) band, (int) band + 1, t);
                 differenceCurve.lineTo (x, levelToY (DifferenceReadout::plottedValue (value, matchEqMode), plot));
             }

@@ -233,11 +233,12 @@ void SpectrumDisplay::buildCurvePoints (const std::vector<float>& levels, juce::
         const auto dx = bandX (band + 1) - x;
         const auto steps = std::max (2, (int) std::ceil (dx));
         const auto span = std::log (bandCentres[band + 1] / bandCentres[band]);
+        const auto logCentre = std::log (bandCentres[band]);
 
         for (int j = 1; j < steps; ++j)
         {
             const auto px = x + (float) j * dx / (float) steps;
-            const auto t = (float) (std::log (axis.xToFrequency (px, plot) / bandCentres[band]) / span);
+            const auto t = (float) ((axis.xToLogFrequency (px, plot) - logCentre) / span);
             const auto level = interpolateLevel (curveLevels, bandCentres, (int) band, (int) band + 1, t);
             points.emplace_back (px, levelToY (level, plot));
         }

@@ -73,6 +73,9 @@ TEST (BandAxis, everyBandTakesTheSameWidthAndIsLogarithmicInside)
 
     for (double hz : { 20.0, 31.5, 440.0, 1000.0, 2500.0, 15000.0, 20000.0 })
         EXPECT_NEAR (axis.xToFrequency (axis.frequencyToX (hz, kPlot), kPlot), hz, hz * 1e-4);
+
+    for (float x = 0.0f; x < 700.0f; x += 7.3f)
+        EXPECT_NEAR (axis.xToLogFrequency (x, kPlot), std::log (axis.xToFrequency (x, kPlot)), 1e-9) << x;
 }
 
 TEST (BandAxis, positionsLeftAndRightOfThePlotGiveTheLimits)
