@@ -14,7 +14,6 @@ constexpr double kBeatSeconds = 0.5;            // 120 beats per minute
 constexpr int kBeatsPerBar = 4;
 constexpr double kMixPeak = 0.7;                // about -3 dBFS
 constexpr double kPinkNoiseRms = 0.1;           // -20 dBFS
-constexpr int kBlockSize = 512;
 constexpr float kHistoryFloorDb = -60.0f, kHistoryCeilingDb = 20.0f;
 
 // The loop's chords: root in Hz (bass octave) and the chord's three tones in semitones.
@@ -56,7 +55,8 @@ juce::AudioBuffer<float> makeMix (double sampleRate, double seconds, int seed)
     double padPhases[2][3] = {};
     OnePole bassFilter (380.0, sampleRate), padFilterLeft (1600.0, sampleRate), padFilterRight (1600.0, sampleRate);
     OnePole hatLowCut (6000.0, sampleRate), hatHighCut (12000.0, sampleRate), snareHighCut (4000.0, sampleRate);
-    constexpr double kPadDetuneCents[2] = { -6.0, 6.0 };
+    OnePole ambienceLeft (2500.0, sampleRate), ambienceRight (2500.0, sampleRate);
+    constexpr double kPadDetuneCents[2] = { -12.0, 12.0 };
 
     for (int i = 0; i < numSamples; ++i)
     {
@@ -105,9 +105,13 @@ juce::AudioBuffer<float> makeMix (double sampleRate, double seconds, int seed)
         const auto lead = 0.12 * std::exp (-sinceSixteenth * 10.0)
                           * (std::sin (kTwoPi * leadPhase) + 0.3 * std::sin (2.0 * kTwoPi * leadPhase));
 
+        // A little room: unrelated dull noise in each channel.
+        const auto roomLeft = 0.08 * ambienceLeft.process (random.nextDouble() * 2.0 - 1.0);
+        const auto roomRight = 0.08 * ambienceRight.process (random.nextDouble() * 2.0 - 1.0);
+
         const auto centre = kick + bass;
-        mix.setSample (0, i, (float) (centre + 0.9 * snare + 0.5 * hat + pad[0] + lead));
-        mix.setSample (1, i, (float) (centre + 1.0 * snare + 1.0 * hat + pad[1] + 0.4 * lead));
+        mix.setSample (0, i, (float) (centre + 0.9 * snare + 0.3 * hat + pad[0] + lead + roomLeft));
+        mix.setSample (1, i, (float) (centre + 1.0 * snare + 1.0 * hat + pad[1] + 0.25 * lead + roomRight));
     }
 
     normalisePeak (mix, kMixPeak);
@@ -171,11 +175,11 @@ juce::AudioBuffer<float> withHighShelf (const juce::AudioBuffer<float>& input, d
 }
 
 AnalysisSnapshot play (const juce::AudioBuffer<float>& reference, const juce::AudioBuffer<float>& source,
-                       double sampleRate, double tickSeconds)
+                       double sampleRate, double tickSeconds, int blockSize)
 {
     TemporaryFolder folder;
     ProcessorHarness harness (folder.folder);
-    harness.prepare (sampleRate, kBlockSize);
+    harness.prepare (sampleRate, blockSize);
     harness.playHead.playing = true;
 
     const auto referenceFile = folder.file ("reference.wav");
@@ -194,9 +198,9 @@ AnalysisSnapshot play (const juce::AudioBuffer<float>& reference, const juce::Au
         return std::isfinite (db) ? juce::jlimit (kHistoryFloorDb, kHistoryCeilingDb, db) : kHistoryFloorDb;
     };
 
-    for (int start = 0; start < source.getNumSamples(); start += kBlockSize)
+    for (int start = 0; start < source.getNumSamples(); start += blockSize)
     {
-        const auto length = std::min (kBlockSize, source.getNumSamples() - start);
+        const auto length = std::min (blockSize, source.getNumSamples() - start);
         juce::AudioBuffer<float> block (2, length);
         for (int channel = 0; channel < 2; ++channel)
             block.copyFrom (channel, 0, source, std::min (channel, source.getNumChannels() - 1), start, length);

@@ -23,11 +23,12 @@ juce::AudioBuffer<float> toMono (const juce::AudioBuffer<float>& stereo);
 juce::AudioBuffer<float> withHighShelf (const juce::AudioBuffer<float>& input, double sampleRate,
                                         double cornerHz, float gainDb);
 
-/** Plays the Source through a processor (transport running) while it plays the Reference from a
-    file, for the length of the Source, and records what the editor's timer would: every
-    tickSeconds the two peak-history values (true peak in dB, limited to -60 ... +20), and at the
-    end the spectra with their rates, both short-term loudness values, whether level matching
-    measured both signals, the six band results and both signals' last stereo points. */
+/** Plays the Source through a processor (transport running) in host blocks of blockSize while it
+    plays the Reference from a file, for the length of the Source, and records what the editor's
+    timer would: every tickSeconds the two peak-history values (true peak in dB, limited to
+    -60 ... +20), and at the end the spectra with their rates, both short-term loudness values,
+    whether level matching measured both signals, the six band results and both signals' last
+    stereo points (one block's worth). */
 AnalysisSnapshot play (const juce::AudioBuffer<float>& reference, const juce::AudioBuffer<float>& source,
-                       double sampleRate, double tickSeconds = 1.0 / 15.0);
+                       double sampleRate, double tickSeconds = 1.0 / 15.0, int blockSize = 512);
 }
