@@ -437,13 +437,44 @@ void BandDisplayBase::drawStaticLayer (juce::Graphics& g, juce::Rectangle<float>
 
         staticLayerValid = true;
         staticLayerScale = scale;
+        tintedLayerValid = false;
         ++staticLayerBuilds;
     }
 
+    drawLayer (g, staticLayer, scale);
+}
+
+void BandDisplayBase::drawLayer (juce::Graphics& g, const juce::Image& layer, float scale)
+{
     if (scale == 1.0f)
-        g.drawImageAt (staticLayer, 0, 0);
+        g.drawImageAt (layer, 0, 0);
     else
-        g.drawImageTransformed (staticLayer, juce::AffineTransform::scale (1.0f / scale));
+        g.drawImageTransformed (layer, juce::AffineTransform::scale (1.0f / scale));
+}
+
+void BandDisplayBase::fillOverStaticLayer (juce::Graphics& g, const juce::Path& area, juce::Colour colour)
+{
+    if (! staticLayer.isValid())
+    {
+        g.setColour (colour);
+        g.fillPath (area);
+        return;
+    }
+
+    if (! tintedLayerValid || colour != tintColour)
+    {
+        tintedLayer = staticLayer.createCopy();
+        juce::Graphics tint (tintedLayer);
+        tint.setColour (colour);
+        tint.fillAll();
+
+        tintColour = colour;
+        tintedLayerValid = true;
+    }
+
+    const juce::Graphics::ScopedSaveState saved (g);
+    g.reduceClipRegion (area);
+    drawLayer (g, tintedLayer, staticLayerScale);
 }
 
 void BandDisplayBase::drawSelectionOverlay (juce::Graphics& g, juce::Rectangle<float> plot)

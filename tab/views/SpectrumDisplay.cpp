@@ -153,8 +153,8 @@ bool SpectrumDisplay::drawCurves (juce::Graphics& g, juce::Rectangle<float> plot
     shared.lineTo (plot.getBottomRight());
     shared.lineTo (plot.getBottomLeft());
     shared.closeSubPath();
-    g.setColour (ThemePalette::accent.withAlpha (kReferenceFillAlpha).overlaidWith (ThemePalette::sourceSignal.withAlpha (kSourceFillAlpha)));
-    g.fillPath (shared);
+    fillOverStaticLayer (g, shared, ThemePalette::accent.withAlpha (kReferenceFillAlpha)
+                                        .overlaidWith (ThemePalette::sourceSignal.withAlpha (kSourceFillAlpha)));
 
     const auto referencePath = toPath (referencePoints);
     fillBetween (referencePoints, ThemePalette::accent.withAlpha (kReferenceFillAlpha));

@@ -1,3 +1,4 @@
+#include "engine/ThemePalette.h"
 #include "support/ViewTestKit.h"
 #include "tab/DisplayHost.h"
 
@@ -75,4 +76,37 @@ TEST (BandViewDrawing, theSpectrumViewAsksForAudioUntilALevelIsDrawn)
     view.pushSpectrum (std::vector<float> (4097, 1.0e-4f), BandDisplayBase::Series::Reference, 48000.0);
     view.requestSnap();
     EXPECT_LT (brightestNearCentre(), 0.3f);
+}
+
+TEST (BandViewDrawing, theCurveFillsBlendTheirColoursOverTheGrid)
+{
+    // Both curves far up the plot: a pixel low in the plot lies under both fills, and shows the
+    // background with the Reference fill and then the Source fill blended over it.
+    SpectrumDisplay view;
+    view.setSize (600, 300);
+    view.setPlotStyle (BandDisplayBase::PlotStyle::Lines);
+    const auto background = render (view);
+
+    view.pushSpectrum (std::vector<float> (4097, 0.05f), BandDisplayBase::Series::Reference, 48000.0);
+    view.pushSpectrum (std::vector<float> (4097, 0.04f), BandDisplayBase::Series::Source, 48000.0);
+    view.requestSnap();
+    const auto drawn = render (view);
+
+    for (auto position : { juce::Point<int> (120, 250), juce::Point<int> (400, 200), juce::Point<int> (571, 262) })
+    {
+        juce::Image expected (juce::Image::RGB, 1, 1, false);
+        {
+            juce::Graphics g (expected);
+            g.fillAll (background.getPixelAt (position.x, position.y));
+            g.fillAll (ThemePalette::accent.withAlpha (0.065f));
+            g.fillAll (ThemePalette::sourceSignal.withAlpha (0.012f));
+        }
+
+        const auto actual = drawn.getPixelAt (position.x, position.y);
+        const auto wanted = expected.getPixelAt (0, 0);
+        EXPECT_NEAR (actual.getRed(), wanted.getRed(), 2) << position.toString();
+        EXPECT_NEAR (actual.getGreen(), wanted.getGreen(), 2) << position.toString();
+        EXPECT_NEAR (actual.getBlue(), wanted.getBlue(), 2) << position.toString();
+        EXPECT_NE (actual, background.getPixelAt (position.x, position.y));
+    }
 }
