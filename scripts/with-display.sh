@@ -27,6 +27,10 @@ done
 
 twm >/dev/null 2>&1 &
 wm_pid=$!
-sleep 0.3
+# The window manager is up once it has made its atoms; a busy machine may need a while.
+for _ in $(seq 1 100); do
+  xlsatoms -name WM_STATE 2>/dev/null | grep -q WM_STATE && break
+  sleep 0.1
+done
 
 "$@"

@@ -9,6 +9,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <array>
 #include <functional>
 
 /** The view a Reference tab shows. Stored as an int: any other value shows the spectrum view,
@@ -70,12 +71,24 @@ public:
         match modes only; the result applies the style to both band views. */
     void showViewMenu (juce::Point<int> screenPosition);
 
-    /** A right click that was not a drag opens the plot-style menu. */
+    /** A right click that was not a drag, on the host's frame or inside any of its views,
+        opens the plot-style menu (once per click). */
     void mouseUp (const juce::MouseEvent&) override;
     void paint (juce::Graphics&) override;
     void resized() override;
 
 private:
+    /** The five views, in declaration order. */
+    std::array<juce::Component*, 5> getViews() noexcept;
+
+    /** Hands a selection reported by one band view to the other (which does not report it
+        again), then reports it onward. */
+    void mirrorBandSelection (BandDisplayBase& source, BandDisplayBase& target, FocusBand band);
+
+    /** Applies a menu result: "Lines" or "Bars" to both band views and the callback; anything
+        else (the menu dismissed) does nothing. */
+    void applyMenuChoice (int menuResult);
+
     int viewMode = static_cast<int> (ViewMode::Spectrum);
     juce::Component* currentView = nullptr;
 

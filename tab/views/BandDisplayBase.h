@@ -1,6 +1,8 @@
 #pragma once
 
 #include "engine/FocusBand.h"
+#include "tab/views/BandAxis.h"
+#include "tab/views/BandSelection.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -39,16 +41,8 @@ public:
         Source = 1
     };
 
-    /** A selected frequency range in Hz, low <= high; low = high = 0 means none. Kept as two
-        plain values because juce::Range silently empties a reversed pair. */
-    struct Selection
-    {
-        double low = 0.0;
-        double high = 0.0;
-
-        /** True when nothing is selected (high - low <= 0). */
-        bool isEmpty() const noexcept { return high - low <= 0.0; }
-    };
+    /** A selected frequency range in Hz, low <= high; low = high = 0 means none. */
+    using Selection = BandSelection::Range;
 
     /** Level of a band with no energy, or of a band without data, in dB. */
     static constexpr float kFloorDb = -120.0f;
@@ -98,14 +92,20 @@ public:
     void setSelectionEnabled (bool shouldBeEnabled);
 
     /** The selection in Hz; empty when there is none. */
-    Selection getSelection() const noexcept { return selection; }
+    Selection getSelection() const noexcept { return bandSelection.selection; }
     /** Whether the current selection is being listened to. */
-    bool isBandListenOn() const noexcept { return bandListenOn; }
+    bool isBandListenOn() const noexcept { return bandSelection.bandListenOn; }
+    /** Whether the band selection is on (off for the peak-history view). */
+    bool isSelectionEnabled() const noexcept { return bandSelection.selectionEnabled; }
 
-    /** Takes over another band view's selection without reporting it: an empty range clears
-        the selection and band listen; ends any drag, recomputes the handles for this view's
-        own plot area and repaints. Used by the view host to keep the two band views in step. */
+    /** Takes over another band view's selection without reporting it: an empty range (or one
+        that is not a number) clears the selection and band listen, anything else is limited to
+        20 Hz ... 20 kHz; ends any drag, recomputes the handles for this view's own plot area
+        and repaints. Used by the view host to keep the two band views in step. */
     void mirrorSelection (Selection newSelection, bool newBandListenOn);
+
+    /** The frequency axis over the band edges (built once and cached). */
+    const BandAxis& getAxis();
 
     /** The band edges in Hz, sorted ascending, at least two (cached). */
     std::vector<double> getBandEdges();
@@ -129,6 +129,20 @@ public:
         bottom margin below. */
     juce::Rectangle<float> getPlotArea() const noexcept;
 
+    /** Works out the band centres and both signals' band levels (with their offsets) from the
+        pushed spectra when they are stale; paint calls it, so it runs once per new data. */
+    void updateBandLevels();
+
+    /** Per band: the Reference and Source levels in dB with their offsets, and the band
+        centres in Hz, as last worked out by updateBandLevels. */
+    const std::vector<float>& getReferenceBandLevels() const noexcept { return referenceBandLevels; }
+    const std::vector<float>& getSourceBandLevels() const noexcept { return sourceBandLevels; }
+    const std::vector<double>& getBandCentres() const noexcept { return bandCentres; }
+
+    /** The sample rates that belong to the pushed spectra, Hz. */
+    double getReferenceSampleRate() const noexcept { return referenceSampleRate; }
+    double getSourceSampleRate() const noexcept { return sourceSampleRate; }
+
     /** Level in dB of the band lowHz..highHz of a magnitude spectrum; kFloorDb without energy.
         Also used by the editor's playback-history code. Any thread. */
     static float bandLevelDb (const std::vector<float>& magnitudes, double sampleRate, double lowHz, double highHz);
@@ -138,6 +152,11 @@ public:
     static float interpolateLevel (const std::vector<float>& levels, const std::vector<double>& frequencies,
                                    int i, int j, float t);
 
+    /** The level of every band between neighbouring edges (bandLevelDb) plus offsetDb, into
+        levels (resized to the number of bands). Any thread. */
+    static void computeBandLevels (const std::vector<float>& magnitudes, double sampleRate,
+                                   const std::vector<double>& edges, float offsetDb, std::vector<float>& levels);
+
     void mouseMove (const juce::MouseEvent&) override;
     void mouseExit (const juce::MouseEvent&) override;
     void mouseDown (const juce::MouseEvent&) override;
@@ -145,6 +164,10 @@ public:
     void mouseUp (const juce::MouseEvent&) override;
     void mouseDoubleClick (const juce::MouseEvent&) override;
     void paint (juce::Graphics&) override;
+
+    /** How many times paint has drawn the background, grid and axis labels afresh (they are
+        kept in an image until the size, the plot or the level range changes). */
+    int getStaticLayerBuildCount() const noexcept { return staticLayerBuilds; }
 
 protected:
     /** The view's curves, bars or texts inside the plot. */
@@ -158,9 +181,31 @@ protected:
     /** Does nothing: the base's timer is never started. */
     void timerCallback() override;
 
-    juce::Rectangle<float> badgeBounds;
+    /** The level grid lines, one every 5 dB from minDb to maxDb. */
+    void drawLevelLines (juce::Graphics& g, juce::Rectangle<float> plot);
+    /** The level labels beside the level grid lines. */
+    void drawLevelLabels (juce::Graphics& g, juce::Rectangle<float> plot, juce::Rectangle<float> bounds);
+    /** y of a level in the plot (minDb at the bottom, maxDb at the top, limited to the plot). */
+    float levelToY (float levelDb, juce::Rectangle<float> plot) const noexcept;
+
+    /** Draws the selection's column, its edge handles and its close badge. */
+    void drawSelectionOverlay (juce::Graphics& g, juce::Rectangle<float> plot);
+    /** Repaints and reports as a selection gesture asks. */
+    void applySelectionOutcome (const BandSelection::Outcome& outcome);
+
+    /** Makes the next paint draw the background, grid and axis labels afresh. */
+    void invalidateStaticLayer() noexcept { staticLayerValid = false; }
+
+    /** Fills an area with a translucent colour, for a view's content drawn first onto nothing
+        but the background, grid and labels: the area is copied from a copy of those already
+        tinted with the colour, which gives the same pixels as blending the colour in but costs
+        a copy instead of a blend per pixel. */
+    void fillOverStaticLayer (juce::Graphics& g, const juce::Path& area, juce::Colour colour);
+
     std::vector<double> bandCentres;
     std::vector<float> referenceBandLevels, sourceBandLevels;
+    /** Band levels of both signals without their offsets. */
+    std::vector<float> referenceRawBandLevels, sourceRawBandLevels;
     juce::Colour backgroundColour { 0xff0e1c18 }, frameColour { 0xff31594d }, gridColour { 0xff94a69f };
     bool showHoverReadout = true;
     double referenceSampleRate = 48000.0, sourceSampleRate = 48000.0;
@@ -169,7 +214,8 @@ protected:
     float bottomMargin = 26.0f;
     bool useConfiguredEdges = true;
     std::vector<double> configuredEdges;
-    std::vector<double> edgeCache;
+    /** The cleaned band edges as an axis; valid while edgeCacheValid. */
+    BandAxis edgeCache;
     bool edgeCacheValid = false;
     juce::Point<float> hoverPosition;
     bool hovering = false;
@@ -177,16 +223,28 @@ protected:
     juce::Rectangle<float> lastPlotBounds;
     std::vector<float> referenceMagnitudes, sourceMagnitudes;
     PlotStyle plotStyle = PlotStyle::Bars;
-    int dragMode = 0;
-    bool snapToBands = true, selectionEnabled = true;
-    Selection selection;
-    Selection dragStartSelection;
-    double grabOffsetHz = 0.0;
-    int dragBandCount = 1;
-    juce::Rectangle<float> lowerHandleBounds, upperHandleBounds;
-    bool bandListenOn = true;
-    double minFrequency = 20.0, maxFrequency = 20000.0;
+    /** The selection, its drag state, band listen and the handle and badge rectangles. */
+    BandSelection bandSelection;
+    double minFrequency = BandAxis::kMinFrequency, maxFrequency = BandAxis::kMaxFrequency;
 
 private:
+    /** Draws the background gradient, the grid and the axis labels into staticLayer when they
+        are stale, then the layer into g. */
+    void drawStaticLayer (juce::Graphics& g, juce::Rectangle<float> plot);
+
+    /** The background, grid and labels as drawn for staticLayerScale. */
+    juce::Image staticLayer;
+    bool staticLayerValid = false;
+    float staticLayerScale = 1.0f;
+    int staticLayerBuilds = 0;
+
+    /** The static layer with tintColour blended over all of it. */
+    juce::Image tintedLayer;
+    juce::Colour tintColour;
+    bool tintedLayerValid = false;
+
+    /** Draws an image of the component at the given pixel scale at the origin. */
+    static void drawLayer (juce::Graphics& g, const juce::Image& layer, float scale);
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (BandDisplayBase)
 };

@@ -44,6 +44,9 @@ public:
     bool isLevelDifferenceValid() const noexcept { return levelDifferenceValid; }
     /** The six records last set. */
     const BandStats& getBandStats() const noexcept { return bandStats; }
+    /** Per band, Source minus the loudness-normalised Reference in dB as of the last paint;
+        not a number where no difference is known. */
+    const std::vector<float>& getBandDifferences() const noexcept { return bandDifferences; }
 
     void visibilityChanged() override;
 
@@ -52,11 +55,28 @@ protected:
     void drawHoverReadout (juce::Graphics& g, juce::Rectangle<float> plot) override;
 
 private:
+    /** The tolerance band, the zero line and the three captions. */
+    void drawBackdrop (juce::Graphics& g, juce::Rectangle<float> plot);
+    void drawDifferenceBars (juce::Graphics& g, juce::Rectangle<float> plot);
+    void drawDifferenceCurve (juce::Graphics& g, juce::Rectangle<float> plot);
+    /** Rebuilds the cached curve when the differences, the plot or the mode changed. */
+    void updateDifferenceCurve (juce::Rectangle<float> plot);
+    /** The LOW, MID and HIGH verdict columns below the plot. */
+    void drawBandVerdicts (juce::Graphics& g, juce::Rectangle<float> plot);
+    /** The plotted value of a band (negated in MATCH EQ mode). */
+    float plotted (size_t band) const noexcept;
+
     std::vector<float> bandDifferences;
     BandStats bandStats {};
     bool levelDifferenceValid = false;
     bool matchEqMode = false;
     juce::Colour diffColour, matchColour;
+
+    /** The curve of the Lines style and what it was built from. */
+    juce::Path differenceCurve;
+    std::vector<float> curveDifferences;
+    juce::Rectangle<float> curvePlot;
+    bool curveMatchEqMode = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DifferenceDisplay)
 };

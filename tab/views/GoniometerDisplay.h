@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tab/views/GoniometerGeometry.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <vector>
@@ -15,15 +17,12 @@
 class GoniometerDisplay final : public juce::Component
 {
 public:
-    /** Most points kept per feed. */
-    static constexpr int kMaxPoints = 2048;
+    /** Most points a feed of up to 2 x kMaxPoints pairs keeps: every k-th pair is taken,
+        k = max (1, n / kMaxPoints). */
+    static constexpr int kMaxPoints = GoniometerGeometry::kMaxPoints;
 
     /** One point in display units: x = (R - L) tan 30° / 2, y = (L + R) / 2. */
-    struct Point
-    {
-        float x = 0.0f;
-        float y = 0.0f;
-    };
+    using Point = GoniometerGeometry::Point;
 
     /** Builds an empty, opaque view showing the Reference. */
     GoniometerDisplay();
@@ -34,9 +33,9 @@ public:
     void setShowsReference (bool pointsAreReference);
 
     /** Takes the left and right sample lists of the monitored signal: when both are non-empty,
-        sets setShowsReference (fromReference), turns up to kMaxPoints pairs into points and
-        computes the correlation under the lock, and repaints when showing; with an empty list
-        it keeps the last picture. */
+        sets setShowsReference (fromReference), turns every k-th pair into a point and computes
+        the correlation under the lock, and repaints when showing; with an empty list it keeps
+        the last picture. */
     void setPoints (const std::vector<float>& left, const std::vector<float>& right, bool fromReference);
 
     /** Empties the points and sets the correlation to 0 under the lock, and repaints. */
@@ -49,6 +48,10 @@ public:
     /** A copy of the points (taken under the lock). */
     std::vector<Point> getPoints() const;
 
+    /** How many times paint has drawn the static picture (gradient, frame, rings, axes and
+        labels) afresh; it is kept in an image until the size changes. */
+    int getBackgroundBuildCount() const noexcept { return backgroundBuilds; }
+
     void paint (juce::Graphics&) override;
     /** Drops the cached background. */
     void resized() override;
@@ -56,6 +59,8 @@ public:
 private:
     /** Draws the name and correlation panel in the top-right corner. */
     void drawCorrelationBar (juce::Graphics& g, juce::Rectangle<float> area, float correlationValue);
+    /** Draws the static picture into background at the given pixel scale. */
+    void buildBackground (float scale);
 
     juce::CriticalSection pointLock;
     std::vector<Point> points;
@@ -63,6 +68,11 @@ private:
     bool showsReference = true;
     juce::Image background;
     bool backgroundDirty = true;
+
+    /** The points and correlation copied out of the lock for one paint. */
+    std::vector<Point> paintedPoints;
+    float backgroundScale = 1.0f;
+    int backgroundBuilds = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (GoniometerDisplay)
 };

@@ -1,23 +1,271 @@
 #include "tab/views/SpectrumDisplay.h"
 
+#include "engine/ThemePalette.h"
+
+#include <cmath>
+
+namespace
+{
+// A level is drawn only this far above the plot's bottom, dB.
+constexpr float kDrawnLevelMarginDb = 2.0f;
+// Level a curve takes where a band's level is not a number, dB.
+constexpr float kCurveFallbackDb = -60.0f;
+
+constexpr juce::uint8 kBarFillAlpha = 0x59;
+constexpr float kBarCapHeight = 2.0f;
+
+constexpr float kReferenceFillAlpha = 0.065f;
+constexpr float kReferenceStroke = 3.2f;
+constexpr float kSourceFillAlpha = 0.012f;
+constexpr float kSourceStroke = 1.6f;
+
+constexpr juce::uint8 kPlaceholderAlpha = 0x8c;
+constexpr float kPlaceholderFontHeight = 12.0f;
+}
+
 SpectrumDisplay::SpectrumDisplay() = default;
 
 SpectrumDisplay::~SpectrumDisplay() = default;
 
 void SpectrumDisplay::requestSnap()
 {
-    snapRequested = true;
+    animation.requestSnap();
     repaint();
 }
 
-juce::Path SpectrumDisplay::buildCurvePath (const std::vector<float>&, juce::Rectangle<float>, int)
+bool SpectrumDisplay::isDrawnLevel (float levelDb) const noexcept
 {
-    return {};
+    return std::isfinite (levelDb) && levelDb > minDb + kDrawnLevelMarginDb;
 }
 
-void SpectrumDisplay::strokeCurvePath (juce::Graphics&, juce::Rectangle<float>, const juce::Path&,
-                                       juce::Colour, float, float)
+void SpectrumDisplay::drawContent (juce::Graphics& g, juce::Rectangle<float> plot)
 {
+    animation.advance (referenceBandLevels, sourceBandLevels, juce::ModifierKeys::currentModifiers.isShiftDown(),
+                       juce::Time::getMillisecondCounterHiRes());
+
+    const auto numEdges = getAxis().getNumEdges();
+    const auto numBands = bandCentres.size();
+
+    if ((size_t) numEdges != numBands + 1
+        || animation.getShownReferenceLevels().size() != numBands
+        || animation.getShownSourceLevels().size() != numBands)
+        return;
+
+    const bool drewSomething = plotStyle == PlotStyle::Bars ? drawBars (g, plot, numEdges)
+                                                            : drawCurves (g, plot, numEdges);
+
+    if (! drewSomething)
+        drawPlaceholder (g, plot);
 }
 
-void SpectrumDisplay::drawContent (juce::Graphics&, juce::Rectangle<float>) {}
+bool SpectrumDisplay::drawBars (juce::Graphics& g, juce::Rectangle<float> plot, int numEdges)
+{
+    const auto& referenceLevels = animation.getShownReferenceLevels();
+    const auto& sourceLevels = animation.getShownSourceLevels();
+    const auto& axis = getAxis();
+    bool drewAny = false;
+
+    auto drawBar = [&] (float left, float width, float level, juce::Colour colour)
+    {
+        if (! isDrawnLevel (level))
+            return;
+
+        const auto top = levelToY (level, plot);
+        g.setColour (colour.withAlpha (kBarFillAlpha));
+        g.fillRect (left, top, width, plot.getBottom() - top);
+        g.setColour (colour);
+        g.fillRect (left, top, width, std::min (kBarCapHeight, plot.getBottom() - top));
+        drewAny = true;
+    };
+
+    for (int band = 0; band < numEdges - 1; ++band)
+    {
+        const auto span = axis.getBandSpan (band, plot);
+        const auto layout = SpectrumAnimation::layoutBars (span.getLength());
+
+        drawBar (span.getStart() + layout.gap, layout.barWidth, referenceLevels[(size_t) band], ThemePalette::accent);
+        drawBar (span.getStart() + 2.0f * layout.gap + layout.barWidth, layout.barWidth, sourceLevels[(size_t) band],
+                 ThemePalette::sourceSignal);
+    }
+
+    return drewAny;
+}
+
+bool SpectrumDisplay::drawCurves (juce::Graphics& g, juce::Rectangle<float> plot, int numEdges)
+{
+    buildCurvePoints (animation.getShownReferenceLevels(), plot, numEdges, referencePoints);
+    buildCurvePoints (animation.getShownSourceLevels(), plot, numEdges, sourcePoints);
+
+    if (referencePoints.empty() && sourcePoints.empty())
+        return false;
+
+    if (referencePoints.size() != sourcePoints.size())
+    {
+        strokeCurvePath (g, plot, toPath (referencePoints), ThemePalette::accent, kReferenceFillAlpha, kReferenceStroke);
+        strokeCurvePath (g, plot, toPath (sourcePoints), ThemePalette::sourceSignal, kSourceFillAlpha, kSourceStroke);
+        return true;
+    }
+
+    // Both curves share their x positions. Where both fills overlap, below the lower of the two
+    // curves, one fill in the colour the two translucent fills would make on top of each other
+    // takes their place; above it, each curve fills only the part that is its own. The picture
+    // stays the same while every pixel is blended once instead of twice.
+    lowerEnvelope.resize (referencePoints.size());
+    for (size_t i = 0; i < referencePoints.size(); ++i)
+        lowerEnvelope[i] = { referencePoints[i].x, std::max (referencePoints[i].y, sourcePoints[i].y) };
+
+    // Each stretch where a curve lies above the other becomes one region down to the envelope.
+    auto fillBetween = [&] (const std::vector<juce::Point<float>>& upper, juce::Colour colour)
+    {
+        juce::Path region;
+        const auto count = upper.size();
+        size_t i = 0;
+
+        while (i < count)
+        {
+            if (! (upper[i].y < lowerEnvelope[i].y))
+            {
+                ++i;
+                continue;
+            }
+
+            const auto first = i > 0 ? i - 1 : i;
+            while (i < count && upper[i].y < lowerEnvelope[i].y)
+                ++i;
+            const auto last = std::min (i, count - 1);
+
+            region.startNewSubPath (upper[first]);
+            for (auto k = first + 1; k <= last; ++k)
+                region.lineTo (upper[k]);
+            for (auto k = last + 1; k-- > first;)
+                region.lineTo (lowerEnvelope[k]);
+            region.closeSubPath();
+        }
+
+        if (region.isEmpty())
+            return;
+
+        g.setColour (colour);
+        g.fillPath (region);
+    };
+
+    auto shared = toPath (lowerEnvelope);
+    shared.lineTo (plot.getBottomRight());
+    shared.lineTo (plot.getBottomLeft());
+    shared.closeSubPath();
+    fillOverStaticLayer (g, shared, ThemePalette::accent.withAlpha (kReferenceFillAlpha)
+                                        .overlaidWith (ThemePalette::sourceSignal.withAlpha (kSourceFillAlpha)));
+
+    const auto referencePath = toPath (referencePoints);
+    fillBetween (referencePoints, ThemePalette::accent.withAlpha (kReferenceFillAlpha));
+    strokeCurve (g, referencePath, ThemePalette::accent, kReferenceStroke);
+
+    fillBetween (sourcePoints, ThemePalette::sourceSignal.withAlpha (kSourceFillAlpha));
+    strokeCurve (g, toPath (sourcePoints), ThemePalette::sourceSignal, kSourceStroke);
+    return true;
+}
+
+void SpectrumDisplay::drawPlaceholder (juce::Graphics& g, juce::Rectangle<float> plot)
+{
+    g.setColour (ThemePalette::textDim.withAlpha (kPlaceholderAlpha));
+    g.setFont (juce::Font (kPlaceholderFontHeight, juce::Font::bold));
+    g.drawFittedText ("PLAY AUDIO TO ANALYZE", plot.toNearestInt(), juce::Justification::centred, 1);
+}
+
+juce::Path SpectrumDisplay::buildCurvePath (const std::vector<float>& levels, juce::Rectangle<float> plot, int numBandEdges)
+{
+    std::vector<juce::Point<float>> points;
+    buildCurvePoints (levels, plot, numBandEdges, points);
+    return toPath (points);
+}
+
+juce::Path SpectrumDisplay::toPath (const std::vector<juce::Point<float>>& points)
+{
+    juce::Path path;
+
+    if (points.empty())
+        return path;
+
+    path.preallocateSpace ((int) points.size() * 3 + 8);
+    path.startNewSubPath (points.front());
+
+    for (size_t i = 1; i < points.size(); ++i)
+        path.lineTo (points[i]);
+
+    return path;
+}
+
+void SpectrumDisplay::buildCurvePoints (const std::vector<float>& levels, juce::Rectangle<float> plot, int numBandEdges,
+                                        std::vector<juce::Point<float>>& points)
+{
+    points.clear();
+    const auto numBands = std::min ({ (size_t) std::max (numBandEdges - 1, 0), levels.size(), bandCentres.size() });
+
+    bool anyDrawn = false;
+    for (size_t i = 0; i < numBands; ++i)
+        anyDrawn = anyDrawn || isDrawnLevel (levels[i]);
+
+    if (! anyDrawn)
+        return;
+
+    curveLevels.resize (numBands);
+    for (size_t i = 0; i < numBands; ++i)
+        curveLevels[i] = std::isfinite (levels[i]) ? levels[i] : kCurveFallbackDb;
+
+    const auto& axis = getAxis();
+    auto bandX = [&] (size_t band)
+    {
+        const auto span = axis.getBandSpan ((int) band, plot);
+        return (span.getStart() + span.getEnd()) * 0.5f;
+    };
+
+    points.emplace_back (plot.getX(), levelToY (curveLevels.front(), plot));
+
+    for (size_t band = 0; band < numBands; ++band)
+    {
+        const auto x = bandX (band);
+        points.emplace_back (x, levelToY (curveLevels[band], plot));
+
+        if (band + 1 >= numBands)
+            continue;
+
+        // About one vertex per pixel between two band points, on the monotone curve.
+        const auto dx = bandX (band + 1) - x;
+        const auto steps = std::max (2, (int) std::ceil (dx));
+        const auto span = std::log (bandCentres[band + 1] / bandCentres[band]);
+        const auto logCentre = std::log (bandCentres[band]);
+
+        for (int j = 1; j < steps; ++j)
+        {
+            const auto px = x + (float) j * dx / (float) steps;
+            const auto t = (float) ((axis.xToLogFrequency (px, plot) - logCentre) / span);
+            const auto level = interpolateLevel (curveLevels, bandCentres, (int) band, (int) band + 1, t);
+            points.emplace_back (px, levelToY (level, plot));
+        }
+    }
+
+    points.emplace_back (plot.getRight(), levelToY (curveLevels.back(), plot));
+}
+
+void SpectrumDisplay::strokeCurvePath (juce::Graphics& g, juce::Rectangle<float> plot, const juce::Path& path,
+                                       juce::Colour colour, float fillAlpha, float strokeThickness)
+{
+    if (path.isEmpty())
+        return;
+
+    auto filled = path;
+    filled.lineTo (plot.getBottomRight());
+    filled.lineTo (plot.getBottomLeft());
+    filled.closeSubPath();
+
+    g.setColour (colour.withAlpha (fillAlpha));
+    g.fillPath (filled);
+
+    strokeCurve (g, path, colour, strokeThickness);
+}
+
+void SpectrumDisplay::strokeCurve (juce::Graphics& g, const juce::Path& path, juce::Colour colour, float thickness)
+{
+    g.setColour (colour);
+    g.strokePath (path, juce::PathStrokeType (thickness, juce::PathStrokeType::curved, juce::PathStrokeType::rounded));
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tab/views/BandDisplayBase.h"
+#include "tab/views/SpectrumAnimation.h"
 
 /**
     The spectrum view: the Reference and Source spectra as per-band levels, as pairs of bars or
@@ -30,11 +31,29 @@ protected:
     void drawContent (juce::Graphics& g, juce::Rectangle<float> plot) override;
 
 private:
-    bool frozen = false;
-    std::vector<float> frozenReferenceLevels, frozenSourceLevels;
-    std::vector<float> shownReferenceLevels, shownSourceLevels;
-    double lastAnimationMs = 0.0;
-    bool snapRequested = false;
+    /** Draws the two bars of every band; returns whether any bar was drawn. */
+    bool drawBars (juce::Graphics& g, juce::Rectangle<float> plot, int numEdges);
+    /** Draws the two curves; returns whether either was drawn. */
+    bool drawCurves (juce::Graphics& g, juce::Rectangle<float> plot, int numEdges);
+    /** "PLAY AUDIO TO ANALYZE" in the middle of the plot. */
+    void drawPlaceholder (juce::Graphics& g, juce::Rectangle<float> plot);
+    /** Whether a level is drawn: finite and more than 2 dB above the plot's bottom. */
+    bool isDrawnLevel (float levelDb) const noexcept;
+
+    /** The vertices of buildCurvePath (none when no level is drawn). */
+    void buildCurvePoints (const std::vector<float>& levels, juce::Rectangle<float> plot, int numBandEdges,
+                           std::vector<juce::Point<float>>& points);
+    /** A polyline through the points. */
+    static juce::Path toPath (const std::vector<juce::Point<float>>& points);
+    /** Strokes a curve in the colour with curved joints and rounded ends. */
+    static void strokeCurve (juce::Graphics& g, const juce::Path& path, juce::Colour colour, float thickness);
+
+    /** The shown levels, their glide and the Shift freeze. */
+    SpectrumAnimation animation;
+    /** Per-band levels with those that are not finite replaced, for the curves. */
+    std::vector<float> curveLevels;
+    /** The vertices of both curves and, per vertex, the lower of the two on screen. */
+    std::vector<juce::Point<float>> referencePoints, sourcePoints, lowerEnvelope;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SpectrumDisplay)
 };

@@ -1,0 +1,114 @@
+#include "support/ViewTestKit.h"
+
+namespace juce
+{
+// The framework's own step of its dispatch loop (Linux); runDispatchLoopUntil is not compiled in.
+bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+}
+
+namespace ViewTestKit
+{
+juce::Image render (juce::Component& component)
+{
+    juce::Image image (juce::Image::ARGB, std::max (component.getWidth(), 1), std::max (component.getHeight(), 1), true);
+    juce::Graphics g (image);
+    component.paintEntireComponent (g, true);
+    return image;
+}
+
+juce::File screenshotFile (const juce::String& name)
+{
+    const auto folder = juce::File::getSpecialLocation (juce::File::currentExecutableFile)
+                            .getParentDirectory().getChildFile ("screenshots");
+    folder.createDirectory();
+    return folder.getChildFile (name);
+}
+
+juce::File saveScreenshot (juce::Component& component, const juce::String& name)
+{
+    const auto file = screenshotFile (name);
+    file.deleteFile();
+
+    juce::FileOutputStream stream (file);
+    juce::PNGImageFormat().writeImageToStream (render (component), stream);
+    return file;
+}
+
+juce::MouseEvent mouseEvent (juce::Component& component, juce::Point<float> position, juce::ModifierKeys buttons,
+                             int clicks, bool dragged)
+{
+    const auto now = juce::Time::getCurrentTime();
+    return { juce::Desktop::getInstance().getMainMouseSource(), position, buttons,
+             juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
+             juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
+             juce::MouseInputSource::defaultTiltY, &component, &component, now, position, now, clicks, dragged };
+}
+
+void click (juce::Component& component, juce::Point<float> position, juce::ModifierKeys buttons)
+{
+    component.mouseDown (mouseEvent (component, position, buttons));
+    component.mouseUp (mouseEvent (component, position, buttons));
+}
+
+void drag (juce::Component& component, juce::Point<float> from, juce::Point<float> to, juce::ModifierKeys buttons)
+{
+    component.mouseDown (mouseEvent (component, from, buttons));
+    component.mouseDrag (mouseEvent (component, (from + to) * 0.5f, buttons, 1, true));
+    component.mouseDrag (mouseEvent (component, to, buttons, 1, true));
+    component.mouseUp (mouseEvent (component, to, buttons, 1, true));
+}
+
+void doubleClick (juce::Component& component, juce::Point<float> position)
+{
+    click (component, position);
+    component.mouseDown (mouseEvent (component, position, juce::ModifierKeys::leftButtonModifier, 2));
+    component.mouseUp (mouseEvent (component, position, juce::ModifierKeys::leftButtonModifier, 2));
+    component.mouseDoubleClick (mouseEvent (component, position, juce::ModifierKeys::leftButtonModifier, 2));
+}
+
+void hover (juce::Component& component, juce::Point<float> position)
+{
+    component.mouseMove (mouseEvent (component, position, {}));
+}
+
+void pumpMessages (int milliseconds)
+{
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) milliseconds;
+
+    while (juce::Time::getMillisecondCounter() < end)
+        if (! juce::dispatchNextMessageOnSystemQueue (true))
+            juce::Thread::sleep (1);
+}
+
+PeerMouse::PeerMouse (juce::Component& desktopComponent)
+    : component (desktopComponent), time (juce::Time::currentTimeMillis())
+{
+}
+
+void PeerMouse::send (juce::Point<float> position, juce::ModifierKeys buttons, int afterMs)
+{
+    time += afterMs;
+
+    if (auto* peer = component.getPeer())
+        peer->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, position, buttons,
+                                juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation, time);
+}
+
+// Gestures start a second after the last one, so that no two presses make a double click; a
+// click is released quickly, as the framework counts a press held for 300 ms as a drag.
+void PeerMouse::click (juce::Point<float> position, juce::ModifierKeys buttons)
+{
+    send (position, {}, 1000);
+    send (position, buttons, 10);
+    send (position, {}, 50);
+}
+
+void PeerMouse::drag (juce::Point<float> from, juce::Point<float> to, juce::ModifierKeys buttons)
+{
+    send (from, {}, 1000);
+    send (from, buttons, 10);
+    send ((from + to) * 0.5f, buttons, 20);
+    send (to, buttons, 20);
+    send (to, {}, 20);
+}
+}
