@@ -2,6 +2,7 @@
 // host's chunk carries the plug-in's state inside the VST3 layer's own header, a second
 // instance restores it to the same bytes, and damaged chunks change nothing.
 #include "host/support/HostedPlugin.h"
+#include "host/support/HostStateChunks.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
@@ -16,6 +17,8 @@
 
 namespace
 {
+using namespace HostStateChunks;
+
 constexpr double kRate = 48000.0;
 constexpr int kBlock = 512;
 
@@ -63,41 +66,6 @@ struct AudioFolder
                             .getNonexistentChildFile ("kalvorin-host-state", "", false) };
 };
 
-juce::MemoryBlock blobOf (const juce::ValueTree& tree)
-{
-    juce::MemoryBlock block;
-    juce::MemoryOutputStream out (block, false);
-    tree.writeToStream (out);
-    return block;
-}
-
-/** The plug-in's state tree with the given References, active index, monitor and editor text. */
-juce::ValueTree kalvorinState (const std::vector<juce::String>& paths, int active, double monitor, const juce::String& editorState)
-{
-    juce::ValueTree state ("KalvorinState");
-    state.setProperty ("monitorRef", monitor, nullptr);
-    state.setProperty ("activeRefIndex", active, nullptr);
-    state.setProperty ("editorStateJson", editorState, nullptr);
-    juce::ValueTree refs ("refs");
-
-    for (const auto& path : paths)
-        refs.appendChild (juce::ValueTree ("ref").setProperty ("path", path, nullptr), nullptr);
-
-    state.appendChild (refs, nullptr);
-    return state;
-}
-
-/** A host chunk as JUCE's VST3 host writes one, carrying `component` as the plug-in
-    component's state. */
-juce::MemoryBlock hostChunkCarrying (const juce::MemoryBlock& component)
-{
-    juce::XmlElement xml ("VST3PluginState");
-    xml.createNewChildElement ("IComponent")->addTextElement (component.toBase64Encoding());
-    juce::MemoryBlock chunk;
-    juce::AudioProcessor::copyXmlToBinary (xml, chunk);
-    return chunk;
-}
-
 /** The plug-in component's state inside a host chunk; empty when there is none. */
 juce::MemoryBlock componentStateIn (const juce::MemoryBlock& chunk)
 {
@@ -135,21 +103,6 @@ juce::MemoryBlock chunkOf (juce::AudioPluginInstance& instance)
     juce::MemoryBlock chunk;
     instance.getStateInformation (chunk);
     return chunk;
-}
-
-void restore (juce::AudioPluginInstance& instance, const juce::MemoryBlock& chunk)
-{
-    instance.setStateInformation (chunk.getData(), (int) chunk.getSize());
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
-}
-
-juce::AudioProcessorParameter* findParameter (juce::AudioPluginInstance& instance, const juce::String& name)
-{
-    for (auto* parameter : instance.getParameters())
-        if (parameter->getName (64) == name)
-            return parameter;
-
-    return nullptr;
 }
 
 std::vector<juce::String> pathsIn (const juce::ValueTree& state)
@@ -225,8 +178,8 @@ TEST_F (HostState, referencesMoveToASecondInstanceByteForByte)
 
 TEST_F (HostState, monitorChoiceSetByTheHostSurvivesIntoASecondInstance)
 {
-    auto* monitorA = findParameter (*a, "Monitor");
-    auto* monitorB = findParameter (*b, "Monitor");
+    auto* monitorA = HostedPlugin::findParameter (*a, "Monitor");
+    auto* monitorB = HostedPlugin::findParameter (*b, "Monitor");
     ASSERT_NE (monitorA, nullptr);
     ASSERT_NE (monitorB, nullptr);
     ASSERT_EQ (monitorB->getValue(), 0.0f);
