@@ -20,11 +20,19 @@ function(kalvorin_add_juce_config target)
 endfunction()
 
 # The module must only export the three VST3 entry points, and a missing symbol must fail the
-# link rather than the host's dlopen (JUCE already adds --no-undefined for Linux modules).
+# link rather than the host's dlopen (JUCE already adds --no-undefined for Linux modules). An
+# instrumented module is the exception: it calls into the sanitizer's run-time, which only the
+# executable that loads it carries.
 function(kalvorin_restrict_vst3_exports target)
     set(map "${CMAKE_CURRENT_BINARY_DIR}/vst3_exports.map")
     file(WRITE "${map}" "{\n  global:\n    GetPluginFactory;\n    ModuleEntry;\n    ModuleExit;\n  local:\n    *;\n};\n")
     target_link_options(${target} PRIVATE "-Wl,--version-script=${map}" "-Wl,--no-undefined")
+
+    if(KALVORIN_SANITIZER)
+        # Comes after --no-undefined, so it wins.
+        target_link_options(${target} PRIVATE "-Wl,-z,undefs")
+    endif()
+
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${map}")
 
     # An instrumented module takes the sanitizer's run-time from the instrumented host that

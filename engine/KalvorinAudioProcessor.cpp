@@ -125,6 +125,7 @@ bool KalvorinAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts)
 //==============================================================================
 void KalvorinAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
 {
+    prepared.store (false);
     blockSize = samplesPerBlock;
 
     for (auto& entry : references)
@@ -181,6 +182,7 @@ void KalvorinAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBlo
     sizeWorkBuffer (referenceBuffer, channels, juce::jmax (1, samplesPerBlock));
 
     bandListen.prepare (sampleRate, juce::jmax (1, samplesPerBlock), channels);
+    prepared.store (true);
 }
 
 void KalvorinAudioProcessor::prepareSmoothersAndFades (double sampleRate)
@@ -212,6 +214,8 @@ void KalvorinAudioProcessor::prepareSmoothersAndFades (double sampleRate)
 
 void KalvorinAudioProcessor::releaseResources()
 {
+    prepared.store (false);
+
     for (auto& entry : references)
         entry.release();
 
@@ -229,6 +233,42 @@ void KalvorinAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
 {
     juce::ScopedNoDenormals noDenormals;
 
+    const auto total = buffer.getNumSamples();
+
+    // Before prepareToPlay (or after releaseResources) nothing is sized for a block: the Source
+    // passes as it came, and an output channel without an input is silent.
+    if (! prepared.load())
+    {
+        for (int ch = getTotalNumInputChannels(); ch < buffer.getNumChannels(); ++ch)
+            buffer.clear (ch, 0, total);
+
+        return;
+    }
+
+    // The work buffers and engines hold one prepared block. A host that sends a longer one
+    // (which it should not) has it processed in place, in pieces of the prepared size; views
+    // of up to two channels point into the host's buffer without allocating.
+    const auto channels = juce::jmin (buffer.getNumChannels(), kMaxOutputChannels);
+    float* noChannels[1] = { nullptr };
+    auto* const* channelData = channels > 0 ? buffer.getArrayOfWritePointers() : noChannels;
+    const auto pieceSize = juce::jmax (1, blockSize);
+    int start = 0;
+
+    do
+    {
+        const auto length = juce::jmin (pieceSize, total - start);
+        juce::AudioBuffer<float> piece (channelData, channels, start, length);
+        processPiece (piece);
+        start += length;
+    }
+    while (start < total);
+
+    for (int ch = juce::jmax (1, getTotalNumOutputChannels()); ch < buffer.getNumChannels(); ++ch)
+        buffer.clear (ch, 0, total);
+}
+
+void KalvorinAudioProcessor::processPiece (juce::AudioBuffer<float>& buffer)
+{
     BlockContext block;
     block.monitorReference = monitorRefValue != nullptr && monitorRefValue->load() < 0.5f;
     block.numSamples = buffer.getNumSamples();
@@ -251,10 +291,6 @@ void KalvorinAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
 
     monitorMix.setTargetValue (block.activeEntry != nullptr && block.monitorReference ? 1.0f : 0.0f);
     writeOutput (buffer, block);
-
-    for (int ch = block.workChannels; ch < buffer.getNumChannels(); ++ch)
-        buffer.clear (ch, 0, block.numSamples);
-
     publishGains();
     bandListen.process (buffer);
 }

@@ -211,6 +211,8 @@ private:
         ReferenceEntry* activeEntry = nullptr;
     };
 
+    /** One piece of a host block, at most the prepared block size long: the pipeline. */
+    void processPiece (juce::AudioBuffer<float>& buffer);
     void readTransport (BlockContext&);
     void clearMeasurementsForNewSegment (const BlockContext&);
     void copySource (const juce::AudioBuffer<float>& buffer, const BlockContext&);
@@ -257,6 +259,10 @@ private:
 
     juce::AudioFormatManager formatManager;
     int blockSize = 0;
+
+    /** Set by prepareToPlay, cleared by releaseResources; read by the audio thread, which
+        processes nothing before it is set. */
+    std::atomic<bool> prepared { false };
 
     SpectrumAnalyser referenceSpectrum, sourceSpectrum;
 

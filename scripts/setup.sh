@@ -9,7 +9,7 @@ sudo_cmd=""
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd="sudo"; fi
 
 packages=(
-  build-essential cmake ninja-build pkgconf
+  build-essential cmake ninja-build pkgconf patch
   juce-modules-source
   libflac-dev libvorbis-dev libogg-dev
   libfreetype-dev libfontconfig1-dev libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev

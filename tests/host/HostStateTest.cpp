@@ -24,12 +24,6 @@ constexpr int kBlock = 512;
 /** Far above what any restore here needs; only a hang gets near it. */
 constexpr double kHangGuardSeconds = 5.0;
 
-void restore (juce::AudioPluginInstance& instance, const juce::MemoryBlock& chunk)
-{
-    instance.setStateInformation (chunk.getData(), (int) chunk.getSize());
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
-}
-
 struct HostState : ::testing::Test
 {
     void SetUp() override

@@ -1,6 +1,6 @@
 // Reads the built module's identity the way a host's scanner does: dlopen the bundle's shared
 // object, call its entry points and query the factory through the VST3 interfaces.
-#include <pluginterfaces/base/ipluginbase.h>
+#include "host/support/LoadedModule.h"
 
 #include <gtest/gtest.h>
 
@@ -16,46 +16,6 @@ namespace
 using namespace Steinberg;
 
 std::string bytesOf (const TUID id) { return std::string (reinterpret_cast<const char*> (id), 16); }
-
-struct LoadedModule
-{
-    LoadedModule()
-    {
-        const auto so = juce::File (KALVORIN_BUNDLE_PATH).getChildFile ("Contents/x86_64-linux/Audio-Kalvorin.so");
-        handle = dlopen (so.getFullPathName().toRawUTF8(), RTLD_NOW | RTLD_LOCAL);
-
-        if (handle == nullptr)
-            return;
-
-        using EntryFn = bool (*) (void*);
-        using FactoryFn = IPluginFactory* (*)();
-        entry = reinterpret_cast<EntryFn> (dlsym (handle, "ModuleEntry"));
-        exitFn = reinterpret_cast<bool (*)()> (dlsym (handle, "ModuleExit"));
-        auto getFactory = reinterpret_cast<FactoryFn> (dlsym (handle, "GetPluginFactory"));
-
-        if (entry != nullptr && exitFn != nullptr && getFactory != nullptr && entry (handle))
-        {
-            entered = true;
-            factory = getFactory();
-        }
-    }
-
-    ~LoadedModule()
-    {
-        if (factory != nullptr)
-            factory->release();
-        if (entered)
-            exitFn();
-        if (handle != nullptr)
-            dlclose (handle);
-    }
-
-    void* handle = nullptr;
-    bool (*entry) (void*) = nullptr;
-    bool (*exitFn)() = nullptr;
-    bool entered = false;
-    IPluginFactory* factory = nullptr;
-};
 } // namespace
 
 TEST (ModuleIdentity, exportsOnlyTheThreeEntryPoints)

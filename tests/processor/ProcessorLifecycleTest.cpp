@@ -1,4 +1,5 @@
 #include "support/AllocationGuard.h"
+#include "support/AudioFileFixtures.h"
 #include "support/ProcessorHarness.h"
 
 #include <gtest/gtest.h>
@@ -179,6 +180,80 @@ TEST_F (ProcessorLifecycle, processesBlocksLongerThanPreparedAndEmptyBlocks)
     juce::AudioBuffer<float> empty (2, 0);
     harness.process (empty);
     EXPECT_FLOAT_EQ (processor.sourcePeak.load(), 0.0f);
+}
+
+// A host block longer than the prepared size is processed in place in pieces of that size: it
+// allocates nothing and sounds exactly like the prepared-size blocks it is made of, with a
+// Reference playing through the resampler and the monitor on the Reference.
+TEST_F (ProcessorLifecycle, aLongHostBlockSoundsLikeThePreparedBlocksItIsMadeOf)
+{
+    constexpr int kPrepared = 64;
+    constexpr int kLong = 16 * kPrepared + 5;
+    const auto reference = temp.file ("ref.wav");
+    ASSERT_TRUE (AudioFileFixtures::writeSine (reference, 44100.0, 2, 0.5, 1000.0, 0.2f));
+
+    TemporaryFolder otherTemp;
+    ProcessorHarness inPieces { otherTemp.folder };
+
+    for (auto* h : { &harness, &inPieces })
+    {
+        ASSERT_EQ (h->processor->addReference (reference.getFullPathName()), 0);
+        h->prepare (48000.0, kPrepared);
+        h->playHead.playing = true;
+    }
+
+    juce::AudioBuffer<float> whole (2, kLong);
+    juce::Random random (5);
+
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < kLong; ++i)
+            whole.setSample (ch, i, 0.3f * (random.nextFloat() * 2.0f - 1.0f));
+
+    juce::AudioBuffer<float> pieces (whole);
+
+    {
+        const AllocationGuard guard;
+        harness.process (whole);
+        EXPECT_EQ (guard.allocationsSoFar(), 0);
+        EXPECT_EQ (guard.releasesSoFar(), 0);
+    }
+
+    for (int start = 0; start < kLong; start += kPrepared)
+    {
+        juce::AudioBuffer<float> piece (pieces.getArrayOfWritePointers(), 2, start, juce::jmin (kPrepared, kLong - start));
+        inPieces.process (piece);
+    }
+
+    EXPECT_GT (whole.getMagnitude (0, kLong), 0.0f);
+
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < kLong; ++i)
+            ASSERT_EQ (whole.getSample (ch, i), pieces.getSample (ch, i)) << "channel " << ch << ", sample " << i;
+}
+
+// Before prepareToPlay nothing is sized for a block: the Source passes untouched, and nothing
+// is allocated to make room for it.
+TEST_F (ProcessorLifecycle, passesTheSourceBeforePreparationWithoutAllocating)
+{
+    juce::AudioBuffer<float> buffer (2, 512);
+
+    for (int i = 0; i < 512; ++i)
+    {
+        buffer.setSample (0, i, std::sin ((float) i * 0.1f) * 0.5f);
+        buffer.setSample (1, i, -0.25f);
+    }
+
+    const juce::AudioBuffer<float> input (buffer);
+
+    {
+        const AllocationGuard guard;
+        harness.process (buffer);
+        EXPECT_EQ (guard.allocationsSoFar(), 0);
+    }
+
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < 512; ++i)
+            ASSERT_EQ (buffer.getSample (ch, i), input.getSample (ch, i));
 }
 
 TEST_F (ProcessorLifecycle, suspendedProcessorOutputsSilenceLikeTheHostLayer)

@@ -24,6 +24,7 @@ namespace
 {
 thread_local bool armed = false;
 thread_local int allocationCount = 0;
+thread_local int releaseCount = 0;
 
 inline void count() noexcept
 {
@@ -31,16 +32,23 @@ inline void count() noexcept
         ++allocationCount;
 }
 
+// Freeing nothing is no work; only a real block counts as a release.
+inline void countRelease (const volatile void* block) noexcept
+{
+    if (armed && block != nullptr)
+        ++releaseCount;
+}
+
 #if KALVORIN_GUARD_USES_SANITIZER_HOOKS
 void onAllocation (const volatile void*, std::size_t) { count(); }
-void onRelease (const volatile void*) {}
+void onRelease (const volatile void* block) { countRelease (block); }
 
 const int hooksInstalled = __sanitizer_install_malloc_and_free_hooks (onAllocation, onRelease);
 #endif
 } // namespace
 
 AllocationGuard::AllocationGuard()
-    : startCount (allocationCount), wasArmed (armed)
+    : startCount (allocationCount), startReleases (releaseCount), wasArmed (armed)
 {
     armed = true;
 }
@@ -55,10 +63,16 @@ int AllocationGuard::allocationsSoFar() const
     return allocationCount - startCount;
 }
 
+int AllocationGuard::releasesSoFar() const
+{
+    return releaseCount - startReleases;
+}
+
 #if ! KALVORIN_GUARD_USES_SANITIZER_HOOKS
 
 // The guard counts at the C allocator, so it sees JUCE's HeapBlock and AudioBuffer storage
-// (which use malloc directly) as well as every operator new (which libstdc++ builds on malloc).
+// (which use malloc and free directly) as well as every operator new and delete (which libstdc++
+// builds on malloc and free).
 #if KALVORIN_GUARD_FORWARDS_TO_SANITIZER
  #define KALVORIN_REAL(name) __interceptor_##name
 #else
@@ -71,6 +85,7 @@ void* KALVORIN_REAL (malloc) (std::size_t);
 void* KALVORIN_REAL (calloc) (std::size_t, std::size_t);
 void* KALVORIN_REAL (realloc) (void*, std::size_t);
 void* KALVORIN_REAL (memalign) (std::size_t, std::size_t);
+void KALVORIN_REAL (free) (void*);
 
 void* malloc (std::size_t size)
 {
@@ -107,6 +122,12 @@ int posix_memalign (void** result, std::size_t alignment, std::size_t size)
     count();
     *result = KALVORIN_REAL (memalign) (alignment, size);
     return *result != nullptr ? 0 : 12; // ENOMEM
+}
+
+void free (void* block)
+{
+    countRelease (block);
+    KALVORIN_REAL (free) (block);
 }
 }
 #endif

@@ -1,10 +1,10 @@
 #pragma once
 
-/** Counts heap allocations made on the current thread while an instance is alive.
+/** Counts heap allocations and releases made on the current thread while an instance is alive.
 
     The test executables replace the global allocation functions; while a guard exists on a
-    thread, every allocation on that thread is counted. Real-time tests wrap the audio thread's
-    work in a guard and expect the count to stay at zero.
+    thread, every allocation and every release of a block on that thread is counted. Real-time
+    tests wrap the audio thread's work in a guard and expect both counts to stay at zero.
 */
 struct AllocationGuard
 {
@@ -14,10 +14,14 @@ struct AllocationGuard
     /** Allocations counted on this thread since this guard was made. */
     int allocationsSoFar() const;
 
+    /** Blocks released (freed) on this thread since this guard was made. */
+    int releasesSoFar() const;
+
     AllocationGuard (const AllocationGuard&) = delete;
     AllocationGuard& operator= (const AllocationGuard&) = delete;
 
 private:
     int startCount = 0;
+    int startReleases = 0;
     bool wasArmed = false;
 };

@@ -1,17 +1,5 @@
 #include "support/ProcessorHarness.h"
 
-TemporaryFolder::TemporaryFolder()
-    : folder (juce::File::getSpecialLocation (juce::File::tempDirectory)
-                  .getNonexistentChildFile ("kalvorin-test", "", false))
-{
-    folder.createDirectory();
-}
-
-TemporaryFolder::~TemporaryFolder()
-{
-    folder.deleteRecursively();
-}
-
 ProcessorHarness::ProcessorHarness (const juce::File& settingsFolder)
 {
     SettingsStore store ("Audio-Kalvorin", "settings.txt", settingsFolder.getChildFile ("settings.txt"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/KalvorinAudioProcessor.h"
+#include "support/TemporaryFolder.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -21,17 +22,6 @@ struct FakePlayHead final : juce::AudioPlayHead
 
     bool playing = false;
     bool hasPosition = true;
-};
-
-/** A temporary folder that is deleted with the object. */
-struct TemporaryFolder
-{
-    TemporaryFolder();
-    ~TemporaryFolder();
-
-    juce::File file (const juce::String& name) const { return folder.getChildFile (name); }
-
-    juce::File folder;
 };
 
 /** Drives a processor the way JUCE's VST3 layer does: under the callback lock, clearing the

@@ -106,4 +106,11 @@ juce::String AudioFolder::sine (const juce::String& name, double frequency)
     stream.release();
     return writer->writeFromAudioSampleBuffer (buffer, 0, length) ? file.getFullPathName() : juce::String();
 }
+
+void restore (juce::AudioPluginInstance& instance, const juce::MemoryBlock& chunk)
+{
+    instance.setStateInformation (chunk.getData(), (int) chunk.getSize());
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+}
+
 } // namespace HostStateChunks

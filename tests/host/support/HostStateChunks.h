@@ -29,6 +29,9 @@ juce::ValueTree pluginTreeIn (const juce::MemoryBlock& component);
 /** The host's chunk of the instance, as a DAW saves it into a project. */
 juce::MemoryBlock chunkOf (juce::AudioPluginInstance& instance);
 
+/** Restores the chunk into the instance and lets the message thread settle. Message thread. */
+void restore (juce::AudioPluginInstance& instance, const juce::MemoryBlock& chunk);
+
 /** The Reference paths of a plug-in tree, in order. */
 std::vector<juce::String> pathsIn (const juce::ValueTree& state);
 
