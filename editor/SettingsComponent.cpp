@@ -58,9 +58,10 @@ juce::Image decodeSettingsIcon()
 }
 } // namespace
 
-SettingsComponent::SettingsComponent (SettingsStore& storeToEdit)
+SettingsComponent::SettingsComponent (SettingsStore& storeToEdit, juce::Component* ownerToFollow)
     : tooltipWindow (this, kTooltipDelayMs),
-      store (storeToEdit),
+      store (&storeToEdit),
+      owner (ownerToFollow),
       leftUnitLabel ({}, "Left Meter Unit:"),
       rightUnitLabel ({}, "Right Meter Unit:"),
       analyzerStyleLabel ({}, "Analyzer Style:"),
@@ -83,12 +84,18 @@ SettingsComponent::SettingsComponent (SettingsStore& storeToEdit)
     setUpChildren();
     wireEvents();
     fillFromStore();
+
+    if (owner != nullptr)
+        owner->addComponentListener (this);
 }
 
 SettingsComponent::~SettingsComponent()
 {
     setLookAndFeel (nullptr);
     tooltipWindow.setLookAndFeel (nullptr);
+
+    if (owner != nullptr)
+        owner->removeComponentListener (this);
 }
 
 void SettingsComponent::setColours()
@@ -174,18 +181,21 @@ void SettingsComponent::fillMeterUnitBox (juce::ComboBox& box)
 
 void SettingsComponent::fillFromStore()
 {
+    if (store == nullptr)
+        return;
+
     const auto& section = generalSection();
-    const auto units = Rules::unitsFromStore (store.getInt (section, Rules::kLeftUnitKey, Rules::kDefaultLeftUnit),
-                                              store.getInt (section, Rules::kRightUnitKey, Rules::kDefaultRightUnit));
+    const auto units = Rules::unitsFromStore (store->getInt (section, Rules::kLeftUnitKey, Rules::kDefaultLeftUnit),
+                                              store->getInt (section, Rules::kRightUnitKey, Rules::kDefaultRightUnit));
     leftUnitBox.setSelectedId (units.left + 1, juce::dontSendNotification);
     rightUnitBox.setSelectedId (units.right + 1, juce::dontSendNotification);
 
-    const auto lines = store.getValue (section, Rules::kPlotStyleKey, Rules::kBarsStyle) == Rules::kLinesStyle;
+    const auto lines = store->getValue (section, Rules::kPlotStyleKey, Rules::kBarsStyle) == Rules::kLinesStyle;
     analyzerStyleBox.setSelectedId (lines ? kLinesItemId : kBarsItemId, juce::dontSendNotification);
 
-    historyToggle.setToggleState (store.getBool (section, Rules::kHistoryEnabledKey), juce::dontSendNotification);
+    historyToggle.setToggleState (store->getBool (section, Rules::kHistoryEnabledKey), juce::dontSendNotification);
 
-    const auto seconds = Rules::historySecondsToShow (store.getValue (section, Rules::kHistorySecondsKey));
+    const auto seconds = Rules::historySecondsToShow (store->getValue (section, Rules::kHistorySecondsKey));
     historyLengthEditor.setText (Rules::formatForField (seconds), false);
 }
 
@@ -202,6 +212,15 @@ void SettingsComponent::applyClashRule (juce::ComboBox& changed, juce::ComboBox&
 
 void SettingsComponent::apply()
 {
+    // Once the owner is gone the store may be gone too: OK then only closes.
+    if (store != nullptr)
+        writeToStore (*store);
+
+    close();
+}
+
+void SettingsComponent::writeToStore (SettingsStore& target)
+{
     const auto units = Rules::separateUnits ({ Rules::unitFromBoxId (leftUnitBox.getSelectedId()),
                                                Rules::unitFromBoxId (rightUnitBox.getSelectedId()) });
     const auto enabled = historyToggle.getToggleState();
@@ -209,17 +228,16 @@ void SettingsComponent::apply()
     const auto lines = analyzerStyleBox.getSelectedId() == kLinesItemId;
 
     const auto& section = generalSection();
-    store.setValue (section, Rules::kLeftUnitKey, juce::String (units.left));
-    store.setValue (section, Rules::kRightUnitKey, juce::String (units.right));
-    store.setValue (section, Rules::kHistoryEnabledKey, enabled ? "true" : "false");
-    store.setValue (section, Rules::kPlotStyleKey, lines ? Rules::kLinesStyle : Rules::kBarsStyle);
-    store.setValue (section, Rules::kHistorySecondsKey, Rules::formatForStore (seconds));
+    target.setValue (section, Rules::kLeftUnitKey, juce::String (units.left));
+    target.setValue (section, Rules::kRightUnitKey, juce::String (units.right));
+    target.setValue (section, Rules::kHistoryEnabledKey, enabled ? "true" : "false");
+    target.setValue (section, Rules::kPlotStyleKey, lines ? Rules::kLinesStyle : Rules::kBarsStyle);
+    target.setValue (section, Rules::kHistorySecondsKey, Rules::formatForStore (seconds));
 
     historyLengthEditor.setText (Rules::formatForField (seconds), false);
 
     // A failed save keeps the values in memory, where the editor reads them anyway.
-    store.save();
-    close();
+    target.save();
 }
 
 void SettingsComponent::close()
@@ -258,9 +276,24 @@ void SettingsComponent::resized()
     creditLink.setBounds (layout.creditLink);
 }
 
+void SettingsComponent::componentBeingDeleted (juce::Component& deleted)
+{
+    if (&deleted != owner)
+        return;
+
+    owner->removeComponentListener (this);
+    owner = nullptr;
+    store = nullptr;
+
+    // Deleting the window ends its modal state and deletes this component with it, before
+    // whoever deletes the owner goes on to delete the store. Nothing may touch members after it.
+    if (auto* window = findParentComponentOfClass<juce::DialogWindow>())
+        delete window;
+}
+
 void showSettingsDialog (juce::Component& editor, SettingsStore& store)
 {
-    auto content = std::make_unique<SettingsComponent> (store);
+    auto content = std::make_unique<SettingsComponent> (store, &editor);
     content->setSize (SettingsLayout::kDialogWidth, SettingsLayout::kDialogHeight);
 
     juce::DialogWindow::LaunchOptions options;

@@ -15,15 +15,24 @@ using SettingsLookAndFeel = juce::LookAndFeel_V4;
     writes the five keys and saves the file; OK and Cancel then close the dialog window that
     holds it.
 
+    The store belongs to the processor, while the dialog is a top-level window of its own that
+    could outlive the editor and, after it, the processor. So the component follows an owner
+    (the editor, which always goes before the processor): when the owner is deleted it lets go
+    of the store at once and deletes the dialog window, so that no later OK can write into a
+    store that is gone.
+
     Message thread only.
 */
-class SettingsComponent final : public juce::Component
+class SettingsComponent final : public juce::Component,
+                                private juce::ComponentListener
 {
 public:
-    /** Builds the controls and fills them from the store. */
-    explicit SettingsComponent (SettingsStore& store);
+    /** Builds the controls and fills them from the store. When owner is given, its deletion
+        detaches the store and deletes the enclosing dialog window (see the class comment). */
+    SettingsComponent (SettingsStore& store, juce::Component* owner);
 
-    /** Detaches the look-and-feel from this component and its tooltip window. */
+    /** Detaches the look-and-feel from this component and its tooltip window, then stops
+        following the owner. */
     ~SettingsComponent() override;
 
     /** A vertical gradient from the surface colour to the background colour. */
@@ -38,16 +47,21 @@ public:
     /** Shows the store's values in the controls without sending change notifications. */
     void fillFromStore();
 
-    /** OK: writes the controls' values into the store, saves the file and closes the dialog. */
+    /** OK: writes the controls' values into the store, saves the file and closes the dialog.
+        Once the owner is gone it only closes. */
     void apply();
 
     /** Cancel: closes the enclosing dialog window, if any, without writing anything. */
     void close();
 
+    /** Whether the component still holds its store (false once the owner was deleted). */
+    bool isAttachedToStore() const noexcept { return store != nullptr; }
+
 private:
     SettingsLookAndFeel lookAndFeel;
     juce::TooltipWindow tooltipWindow;
-    SettingsStore& store;
+    SettingsStore* store = nullptr;
+    juce::Component* owner = nullptr;
 
 public:
     // The children, public so that tests can drive them as a user would.
@@ -72,10 +86,14 @@ private:
     void setUpChildren();
     void wireEvents();
     void applyClashRule (juce::ComboBox& changed, juce::ComboBox& other);
+    void writeToStore (SettingsStore& target);
+
+    void componentBeingDeleted (juce::Component&) override;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SettingsComponent)
 };
 
 /** Opens the modal settings dialog on the store, centred on the editor, and returns at once;
-    the dialog deletes itself when dismissed. Message thread. */
+    the dialog deletes itself when dismissed. It also closes, without writing, when the editor
+    is deleted, so the editor need not do anything for it. Message thread. */
 void showSettingsDialog (juce::Component& editor, SettingsStore& store);

@@ -139,7 +139,7 @@ TEST (SettingsComponent, choosingTheUnitTheOtherBoxShowsMovesTheOtherBox)
     };
 
     SettingsFile settings;
-    SettingsComponent dialog (settings.store);
+    SettingsComponent dialog (settings.store, nullptr);
 
     for (const auto& c : { Case { rms, truePeak }, Case { peak, shortTerm }, Case { truePeak, shortTerm } })
     {
@@ -181,7 +181,7 @@ TEST (SettingsComponent, opensWithTheStoredValuesAndTellsEqualUnitsApart)
                            Case { nullptr, shortTerm, truePeak, "Bars", true, "10.00" } })
     {
         SettingsFile settings (c.fileText);
-        SettingsComponent dialog (settings.store);
+        SettingsComponent dialog (settings.store, nullptr);
 
         EXPECT_EQ (dialog.leftUnitBox.getText(), c.left);
         EXPECT_EQ (dialog.rightUnitBox.getText(), c.right);
@@ -205,7 +205,7 @@ TEST (SettingsComponent, okStoresTheTypedHistoryLengthWithinTenSecondsToAnHour)
     {
         const auto fileText = c.stored != nullptr ? juce::String ("[General]\nPlaybackHistorySeconds=") + c.stored + "\n" : juce::String();
         SettingsFile settings (fileText.toRawUTF8());
-        SettingsComponent dialog (settings.store);
+        SettingsComponent dialog (settings.store, nullptr);
 
         if (c.typed != nullptr)
             dialog.historyLengthEditor.setText (c.typed, true);
@@ -219,7 +219,7 @@ TEST (SettingsComponent, okStoresTheTypedHistoryLengthWithinTenSecondsToAnHour)
 
     // The field takes digits and points only, however the text arrives.
     SettingsFile settings;
-    SettingsComponent dialog (settings.store);
+    SettingsComponent dialog (settings.store, nullptr);
     dialog.historyLengthEditor.clear();
     dialog.historyLengthEditor.insertTextAtCaret ("1a2 b.5s");
     EXPECT_EQ (dialog.historyLengthEditor.getText(), "12.5");
@@ -228,7 +228,7 @@ TEST (SettingsComponent, okStoresTheTypedHistoryLengthWithinTenSecondsToAnHour)
 TEST (SettingsComponent, okOnAnEmptyStoreWritesTheFiveKeysInItsOwnOrder)
 {
     SettingsFile settings;
-    SettingsComponent dialog (settings.store);
+    SettingsComponent dialog (settings.store, nullptr);
 
     dialog.leftUnitBox.setSelectedId (idOf (dialog.leftUnitBox, peak), juce::sendNotificationSync);
     dialog.analyzerStyleBox.setSelectedId (2, juce::sendNotificationSync);
@@ -351,4 +351,35 @@ TEST (SettingsComponent, cancelAfterChangingEveryControlLeavesTheFileAndTheStore
         EXPECT_EQ (settings.general ("AnalyzerPlotStyle"), "Bars") << dismiss;
         EXPECT_EQ (settings.general ("PlaybackHistorySeconds"), "30") << dismiss;
     }
+}
+
+// The processor owns the store; the dialog is a window of its own. When the host removes the
+// plug-in, the editor goes first and the processor after it: the dialog must be gone with the
+// editor, so that nothing can write into the freed store. AddressSanitizer builds catch any
+// such write.
+TEST (SettingsComponent, removingThePluginWhileTheDialogIsOpenClosesItAndOkWritesNothing)
+{
+    TemporaryFolder folder;
+    auto harness = std::make_unique<ProcessorHarness> (folder.folder);
+    auto editor = std::make_unique<OwnerWindow>();
+
+    showSettingsDialog (*editor, harness->processor->settingsStore);
+    runMessageLoop (200);
+    juce::Component::SafePointer<juce::DialogWindow> window (findSettingsDialog());
+    ASSERT_NE (window, nullptr);
+    juce::Component::SafePointer<SettingsComponent> dialog (contentOf (window));
+    juce::Component::SafePointer<juce::Button> ok (&dialog->okButton);
+    dialog->historyLengthEditor.setText ("60", true);
+
+    editor.reset();
+    EXPECT_EQ (window, nullptr) << "the dialog goes with the editor, at once";
+    EXPECT_EQ (juce::Component::getCurrentlyModalComponent(), nullptr);
+
+    harness.reset();
+
+    if (ok != nullptr)
+        ok->triggerClick();
+
+    runMessageLoop (200);
+    EXPECT_FALSE (folder.file ("settings.txt").exists());
 }
