@@ -4,6 +4,7 @@
 #include "editor/SettingsLayout.h"
 #include "engine/ThemePalette.h"
 #include "resources/EmbeddedResources.h"
+#include "tab/ABMeters.h"
 
 namespace
 {
@@ -30,15 +31,15 @@ constexpr const char* kCreditAddress = "";
 struct UnitItem
 {
     const char* text;
-    int unit;
+    MeterUnit unit;
 };
 
 constexpr UnitItem kUnitItems[] {
-    { "Peak (dBFS)", 4 },
-    { "True Peak (dBTP)", 0 },
-    { "RMS", 1 },
-    { "LUFS-S (Short-term)", 2 },
-    { "LUFS-I (Integrated)", 3 },
+    { "Peak (dBFS)", MeterUnit::Peak },
+    { "True Peak (dBTP)", MeterUnit::TruePeak },
+    { "RMS", MeterUnit::Rms },
+    { "LUFS-S (Short-term)", MeterUnit::LufsShortTerm },
+    { "LUFS-I (Integrated)", MeterUnit::LufsIntegrated },
 };
 
 const juce::String& generalSection()
@@ -176,7 +177,7 @@ void SettingsComponent::wireEvents()
 void SettingsComponent::fillMeterUnitBox (juce::ComboBox& box)
 {
     for (const auto& item : kUnitItems)
-        box.addItem (item.text, item.unit + 1);
+        box.addItem (item.text, static_cast<int> (item.unit) + 1);
 }
 
 void SettingsComponent::fillFromStore()
