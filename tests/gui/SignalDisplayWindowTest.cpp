@@ -2,18 +2,12 @@
 
 #include "support/AudioFileFixtures.h"
 #include "support/ProcessorHarness.h"
+#include "support/RunMessageLoop.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-
-namespace juce
-{
-// JUCE's own message-loop step (defined in juce_events for Linux); the plug-in build has no modal
-// loops, so the test turns the loop itself.
-bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-} // namespace juce
 
 // The waveform strip in a real window under the test's X server: a Reference plays through the
 // processor, the strip's own 16 ms timer follows it, loops are drawn with real mouse events
@@ -31,24 +25,6 @@ constexpr double kTickSeconds = SignalDisplay::kTimerIntervalMs / 1000.0;
 constexpr int kStripWidth = 912; // a 888 px waveform area
 constexpr int kStripHeight = 150;
 constexpr int kWindowMargin = 10;
-
-/** Turns the message loop for a while, so that X input, repaints and timers are handled. */
-void runMessageLoop (int milliseconds, const std::function<bool()>& done = {})
-{
-    const auto end = juce::Time::getMillisecondCounterHiRes() + milliseconds;
-
-    while (juce::Time::getMillisecondCounterHiRes() < end)
-    {
-        while (juce::dispatchNextMessageOnSystemQueue (true))
-        {
-        }
-
-        if (done && done())
-            return;
-
-        juce::Thread::sleep (1);
-    }
-}
 
 /** Runs xdotool with the arguments while the message loop keeps turning. */
 bool xdotool (const juce::StringArray& arguments)
