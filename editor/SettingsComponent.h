@@ -1,11 +1,12 @@
 #pragma once
 
+#include "editor/KalvorinLookAndFeel.h"
 #include "engine/SettingsStore.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 /** The look-and-feel of the dialog, its controls and its tooltip window. */
-using SettingsLookAndFeel = juce::LookAndFeel_V4;
+using SettingsLookAndFeel = KalvorinLookAndFeel;
 
 /**
     The content of the settings dialog: the units of the two level meters, the analyzer's plot

@@ -17,7 +17,7 @@ packages=(
   libfftw3-dev
   libgtest-dev libgmock-dev libbenchmark-dev libebur128-dev
   clang-22 libclang-rt-22-dev
-  xvfb xauth twm xfonts-base xfonts-75dpi imagemagick x11-utils xdotool
+  xvfb xauth twm xfonts-base xfonts-75dpi imagemagick x11-utils xdotool libxtst-dev
   lame
 )
 
