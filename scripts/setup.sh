@@ -16,7 +16,7 @@ packages=(
   libasound2-dev
   libgtest-dev libgmock-dev libbenchmark-dev libebur128-dev
   clang-22 libclang-rt-22-dev
-  xvfb xauth twm xfonts-base xfonts-75dpi imagemagick x11-utils xdotool
+  xvfb xauth twm xfonts-base xfonts-75dpi imagemagick x11-utils xdotool libxtst-dev
   lame
 )
 

@@ -1,0 +1,111 @@
+#include "support/EditorSession.h"
+
+#include "support/AudioFileFixtures.h"
+#include "support/XTestInput.h"
+
+namespace
+{
+constexpr double kSampleRate = 48000.0;
+constexpr int kBlockSize = 512;
+constexpr int kWindowTimeoutMs = 5000;
+}
+
+EditorSession::EditorSession()
+    : harness (folder.folder)
+{
+    harness.prepare (kSampleRate, kBlockSize);
+}
+
+EditorSession::~EditorSession()
+{
+    close();
+}
+
+KalvorinAudioProcessorEditor& EditorSession::open()
+{
+    editor.reset (dynamic_cast<KalvorinAudioProcessorEditor*> (harness.processor->createEditorIfNeeded()));
+    return *editor;
+}
+
+void EditorSession::showOnScreen()
+{
+    if (editor == nullptr)
+        open();
+
+    editor->setTopLeftPosition (40, 40);
+    editor->addToDesktop (0);
+    editor->setVisible (true);
+    editor->toFront (true);
+
+    MessagePump::runUntil ([this] { return editor->isShowing() && editor->getPeer() != nullptr; }, kWindowTimeoutMs);
+    // Let the window manager place the window and JUCE learn where it ended up.
+    MessagePump::runFor (300);
+    XTestInput::moveTo (editor->localPointToGlobal (juce::Point<int> (200, 400)));
+    editor->grabKeyboardFocus();
+    MessagePump::runUntil ([this] { return editor->hasKeyboardFocus (true); }, kWindowTimeoutMs);
+}
+
+void EditorSession::close()
+{
+    editor.reset();
+    MessagePump::runFor (20);
+}
+
+juce::File EditorSession::writeWav (const juce::String& name, double seconds) const
+{
+    const auto file = folder.file (name);
+    AudioFileFixtures::writeSine (file, kSampleRate, 2, seconds, 440.0);
+    return file;
+}
+
+juce::StringArray EditorSession::tabTexts() const
+{
+    return editor->getTabs().getTabbedButtonBar().getTabNames();
+}
+
+juce::StringArray EditorSession::referencePaths() const
+{
+    juce::StringArray paths;
+
+    for (const auto& entry : harness.processor->references)
+        paths.add (entry.fullPath);
+
+    return paths;
+}
+
+juce::StringArray EditorSession::tabPaths() const
+{
+    juce::StringArray paths;
+
+    for (int i = 0; i < editor->getTabs().getNumTabs(); ++i)
+        if (auto* page = editor->getReferencePage (i))
+            paths.add (page->getProperties()["fullPath"].toString());
+
+    return paths;
+}
+
+juce::Point<int> EditorSession::tabButtonCentre (int tabIndex) const
+{
+    auto* button = editor->getTabs().getTabbedButtonBar().getTabButton (tabIndex);
+    return button != nullptr ? button->localPointToGlobal (button->getLocalBounds().getCentre()) : juce::Point<int>();
+}
+
+SignalViewTab* EditorSession::currentPage() const
+{
+    return editor->getReferencePage (editor->getTabs().getCurrentTabIndex());
+}
+
+juce::File EditorSession::saveScreenshot (const juce::String& name) const
+{
+    const auto file = juce::File (KALVORIN_TEST_OUTPUT_DIR).getChildFile ("screenshots").getChildFile (name);
+    file.getParentDirectory().createDirectory();
+    file.deleteFile();
+
+    const auto image = editor->createComponentSnapshot (editor->getLocalBounds(), true, 1.0f);
+    juce::FileOutputStream stream (file);
+
+    if (stream.openedOk())
+        juce::PNGImageFormat().writeImageToStream (image, stream);
+
+    return file;
+}

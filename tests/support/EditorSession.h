@@ -1,0 +1,52 @@
+#pragma once
+
+#include "editor/KalvorinAudioProcessorEditor.h"
+#include "support/ProcessorHarness.h"
+
+#include <memory>
+
+/**
+    A processor with its settings and audio files in a temporary folder, and its editor, the
+    way the host opens it: made by the processor's createEditor, optionally shown in a real
+    window on the test's X server. Message thread.
+*/
+struct EditorSession
+{
+    EditorSession();
+    ~EditorSession();
+
+    /** Builds the editor (not yet on screen); the processor must outlive it. */
+    KalvorinAudioProcessorEditor& open();
+
+    /** Puts the editor in a window of its own at (40, 40) and waits until it shows and has the
+        keyboard focus. */
+    void showOnScreen();
+
+    /** Saves the editor state and destroys the editor, as closing the window does. */
+    void close();
+
+    /** A short sine WAV file of the given name in the session's folder. */
+    juce::File writeWav (const juce::String& name, double seconds = 0.5) const;
+
+    /** The texts of all tabs, in order. */
+    juce::StringArray tabTexts() const;
+
+    /** The full paths of the processor's References, in order. */
+    juce::StringArray referencePaths() const;
+
+    /** The "fullPath" of the Reference tabs, in order. */
+    juce::StringArray tabPaths() const;
+
+    /** The centre of a tab's button on the screen. */
+    juce::Point<int> tabButtonCentre (int tabIndex) const;
+
+    /** The current tab's page, or null. */
+    SignalViewTab* currentPage() const;
+
+    /** Renders the editor and writes it as a PNG into the build folder; returns the file. */
+    juce::File saveScreenshot (const juce::String& name) const;
+
+    TemporaryFolder folder;
+    ProcessorHarness harness;
+    std::unique_ptr<KalvorinAudioProcessorEditor> editor;
+};

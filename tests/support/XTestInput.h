@@ -1,0 +1,43 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <functional>
+
+/**
+    Real input for window tests: pointer moves, button clicks and key presses sent to the X
+    server through its XTest extension, so that they reach the plug-in window exactly as a
+    user's would (through the window system and JUCE's event handling). Message thread.
+*/
+namespace XTestInput
+{
+/** X pointer buttons. */
+enum class MouseButton : unsigned int
+{
+    left = 1,
+    middle = 2,
+    right = 3
+};
+
+/** True when an X display with the XTest extension is reachable. */
+bool isAvailable();
+
+/** Moves the pointer to a screen position. */
+void moveTo (juce::Point<int> screenPosition);
+
+/** Moves the pointer to a screen position and clicks a button there. */
+void click (juce::Point<int> screenPosition, MouseButton button = MouseButton::left);
+
+/** Presses and releases a letter key with the Control key held down. */
+void pressWithControl (char letter);
+}
+
+/** Runs the message loop of a test that owns the message thread. */
+namespace MessagePump
+{
+/** Dispatches messages for the given time. */
+void runFor (int milliseconds);
+
+/** Dispatches messages until the condition holds or the time runs out; returns the condition. */
+bool runUntil (const std::function<bool()>& condition, int timeoutMilliseconds);
+}
