@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <ctime>
+#include <limits>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -23,6 +26,13 @@
 // of both signals after every block and the integrated loudness every tenth block, as the
 // processor publishes them. The ratio benchmark times all of it in one run, together with the
 // processor's own loudness and true-peak meters alone, the part that matches libebur128's work.
+//
+// The table benchmark runs the same processor at 44.1, 48 and 96 kHz with host blocks of 32, 128,
+// 512 and 2048 samples. Every pass plays the same stream, a whole number of spectrum hops long,
+// so each block of a pass does the same work as that block of every other pass; beside the
+// average (as a share of one core, by the clock and by the thread's CPU time) and the raw worst
+// block it reports the floor: the worst over the blocks of each block's fastest pass, the worst
+// block's own cost without the interruptions of a shared machine.
 
 namespace
 {
@@ -36,12 +46,20 @@ constexpr int kWarmUpSeconds = 4;          // past the 3-second windows, so leve
 constexpr int kIntegratedEveryBlocks = 10; // about every 100 ms
 constexpr double kBlockPeriodNs = 1.0e9 * kBlockSize / kSampleRate;
 constexpr double kResampledReferenceRate = 44100.0;
+constexpr int kSpectrumHop = 2048;
+constexpr int kTablePasses = 6;
+
+/** About kStreamSeconds at the rate, rounded to a whole number of spectrum hops. */
+int streamLength (double sampleRate)
+{
+    return juce::roundToInt (kStreamSeconds * sampleRate / kSpectrumHop) * kSpectrumHop;
+}
 
 /** Programme-like stereo audio: a tone over noise, at about -20 dBFS for the Source and a few
     dB louder for the Reference, so that level matching has work to do. */
 juce::AudioBuffer<float> makeSignal (double sampleRate, double toneStep, float noiseLevel, juce::int64 seed)
 {
-    juce::AudioBuffer<float> audio (kNumChannels, (int) sampleRate * kStreamSeconds);
+    juce::AudioBuffer<float> audio (kNumChannels, streamLength (sampleRate));
     juce::Random random (seed);
 
     for (int c = 0; c < kNumChannels; ++c)
@@ -114,6 +132,31 @@ const Fixture& fixture()
     return f;
 }
 
+/** A Source and a Reference file at one host rate, for the table. */
+struct RateFixture
+{
+    explicit RateFixture (double rate)
+        : source (makeSignal (rate, 0.0571 * kSampleRate / rate, 0.08f, 42)),
+          referenceFile (fixture().folder.getChildFile ("reference" + juce::String ((int) rate) + ".wav"))
+    {
+        Fixture::writeWav (referenceFile, makeSignal (rate, 0.0313 * kSampleRate / rate, 0.16f, 7), rate);
+    }
+
+    juce::AudioBuffer<float> source;
+    juce::File referenceFile;
+};
+
+const RateFixture& rateFixture (double rate)
+{
+    static std::map<int, std::unique_ptr<RateFixture>> fixtures;
+    auto& entry = fixtures[(int) rate];
+
+    if (entry == nullptr)
+        entry = std::make_unique<RateFixture> (rate);
+
+    return *entry;
+}
+
 struct PlayingHead final : juce::AudioPlayHead
 {
     juce::Optional<PositionInfo> getPosition() const override
@@ -128,35 +171,39 @@ struct PlayingHead final : juce::AudioPlayHead
     matching on, a band selected for band listen; warmed up past the 3-second windows. */
 struct RunningProcessor
 {
-    explicit RunningProcessor (const juce::File& referenceFile)
+    explicit RunningProcessor (const juce::File& referenceFile, double rate = kSampleRate,
+                               int block = kBlockSize, const juce::AudioBuffer<float>* sourceSignal = nullptr)
+        : source (sourceSignal != nullptr ? *sourceSignal : fixture().source),
+          blockSize (block),
+          buffer (kNumChannels, block)
     {
         const auto& f = fixture();
         SettingsStore store (SettingsStore::kDefaultFolderName, SettingsStore::kDefaultFileName,
                              f.folder.getChildFile ("settings.txt"));
         processor = std::make_unique<KalvorinAudioProcessor> (std::move (store));
         processor->setPlayHead (&playHead);
-        processor->setRateAndBufferSizeDetails (kSampleRate, kBlockSize);
-        processor->prepareToPlay (kSampleRate, kBlockSize);
+        processor->setRateAndBufferSizeDetails (rate, blockSize);
+        processor->prepareToPlay (rate, blockSize);
         processor->addReference (referenceFile.getFullPathName());
         processor->setLevelMatchMode ((int) LevelMatchMode::ReferenceToSource);
         processor->setFocusBand (makeFocusBand (200.0, 2000.0));
 
-        const auto warmUpBlocks = (int) (kWarmUpSeconds * kSampleRate / kBlockSize);
+        const auto warmUpBlocks = (int) (kWarmUpSeconds * rate / blockSize);
 
         for (int b = 0; b < warmUpBlocks; ++b)
-            process (b % f.numBlocks());
+            process (b % numBlocks());
     }
 
     ~RunningProcessor() { processor->releaseResources(); }
 
     /** Processes Source block `index` (copied in first, as the host's buffer is overwritten)
         and returns the time processBlock took. */
+    int numBlocks() const { return source.getNumSamples() / blockSize; }
+
     Clock::duration process (int index)
     {
-        const auto& source = fixture().source;
-
         for (int c = 0; c < kNumChannels; ++c)
-            buffer.copyFrom (c, 0, source, c, index * kBlockSize, kBlockSize);
+            buffer.copyFrom (c, 0, source, c, index * blockSize, blockSize);
 
         const auto start = Clock::now();
         processor->processBlock (buffer, midi);
@@ -166,9 +213,11 @@ struct RunningProcessor
         return elapsed;
     }
 
+    const juce::AudioBuffer<float>& source;
+    int blockSize;
     PlayingHead playHead;
     std::unique_ptr<KalvorinAudioProcessor> processor;
-    juce::AudioBuffer<float> buffer { kNumChannels, kBlockSize };
+    juce::AudioBuffer<float> buffer;
     juce::MidiBuffer midi;
 };
 
@@ -326,6 +375,64 @@ void libebur128BothSignals (benchmark::State& state)
     state.SetItemsProcessed ((int64_t) state.iterations() * numBlocks * kBlockSize);
 }
 
+/** CPU time the calling thread has used, in nanoseconds. */
+double threadCpuNs()
+{
+    timespec now {};
+    clock_gettime (CLOCK_THREAD_CPUTIME_ID, &now);
+    return 1.0e9 * (double) now.tv_sec + (double) now.tv_nsec;
+}
+
+/** Per block index of a pass the fastest time over all passes; over the run the worst and the
+    average. */
+struct PassTimes
+{
+    explicit PassTimes (int blocksPerPass) : fastest ((size_t) blocksPerPass, std::numeric_limits<double>::max()) {}
+
+    void add (int block, Clock::duration d)
+    {
+        const auto ns = (double) std::chrono::duration_cast<std::chrono::nanoseconds> (d).count();
+        fastest[(size_t) block] = std::min (fastest[(size_t) block], ns);
+        all.add (d);
+    }
+
+    double floorWorstNs() const { return *std::max_element (fastest.begin(), fastest.end()); }
+
+    std::vector<double> fastest;
+    BlockTimes all;
+};
+
+void processBlockTable (benchmark::State& state)
+{
+    juce::ScopedNoDenormals noDenormals;
+    const auto rate = (double) state.range (0);
+    const auto block = (int) state.range (1);
+    const auto& signals = rateFixture (rate);
+    RunningProcessor running (signals.referenceFile, rate, block, &signals.source);
+    PassTimes times (running.numBlocks());
+
+    // The thread's own CPU time per pass as well: on a machine shared with other work, waiting
+    // for a core inflates the wall-clock average but not this one.
+    double cpuNs = 0.0;
+
+    for (auto _ : state)
+    {
+        const auto cpuStart = threadCpuNs();
+
+        for (int b = 0; b < running.numBlocks(); ++b)
+            times.add (b, running.process (b));
+
+        cpuNs += threadCpuNs() - cpuStart;
+    }
+
+    const auto periodNs = 1.0e9 * block / rate;
+    state.counters["avg_pct_of_core"] = 100.0 * times.all.averageNs() / periodNs;
+    state.counters["avg_cpu_pct_of_core"] = 100.0 * cpuNs / (double) times.all.count / periodNs;
+    state.counters["worst_pct_of_period"] = 100.0 * times.all.worst / periodNs;
+    state.counters["floor_worst_pct_of_period"] = 100.0 * times.floorWorstNs() / periodNs;
+    state.counters["avg_us"] = times.all.averageNs() / 1000.0;
+}
+
 // All three in the same iterations, block by block, so that they share the machine's state.
 void processorOverLibebur128 (benchmark::State& state)
 {
@@ -353,6 +460,9 @@ void processorOverLibebur128 (benchmark::State& state)
 }
 } // namespace
 
+BENCHMARK (processBlockTable)->Name ("ProcessBlockTable/rate_block")
+    ->ArgsProduct ({ { 44100, 48000, 96000 }, { 32, 128, 512, 2048 } })
+    ->Iterations (kTablePasses)->Unit (benchmark::kMillisecond);
 BENCHMARK (processBlockWithReferenceAtHostRate)->Name ("ProcessBlock/stereo48k/block512/reference48k")->Unit (benchmark::kMillisecond);
 BENCHMARK (processBlockWithResampledReference)->Name ("ProcessBlock/stereo48k/block512/reference44k1")->Unit (benchmark::kMillisecond);
 BENCHMARK (libebur128BothSignals)->Name ("Libebur128/stereo48k/block512/S_I_TruePeak")->Unit (benchmark::kMillisecond);

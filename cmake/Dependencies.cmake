@@ -26,6 +26,12 @@ function(kalvorin_restrict_vst3_exports target)
     file(WRITE "${map}" "{\n  global:\n    GetPluginFactory;\n    ModuleEntry;\n    ModuleExit;\n  local:\n    *;\n};\n")
     target_link_options(${target} PRIVATE "-Wl,--version-script=${map}" "-Wl,--no-undefined")
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${map}")
+
+    # An instrumented module takes the sanitizer's run-time from the instrumented host that
+    # loads it (cmake/Sanitizers.cmake), so its calls into that run-time stay open at link time.
+    if(KALVORIN_SANITIZER)
+        target_link_options(${target} PRIVATE "-Wl,-z,undefs")
+    endif()
 endfunction()
 
 # Lets a target link a JUCE static library without compiling the JUCE modules a second time:
@@ -35,3 +41,18 @@ function(kalvorin_use_juce_library target library)
     target_compile_definitions(${target} PRIVATE $<TARGET_PROPERTY:${library},COMPILE_DEFINITIONS>)
     target_link_libraries(${target} PRIVATE ${library})
 endfunction()
+
+# FFTW (single precision) for the spectrum analysers, linked into the module from Debian's
+# position-independent static archives: the plug-in then runs on FFTW on any machine, with or
+# without FFTW installed, and its copy stays private to the module (only the VST3 entry points
+# are exported), so another plug-in's FFTW in the same host can neither replace nor disturb it.
+# The threads archive holds fftwf_make_planner_thread_safe.
+find_path(KALVORIN_FFTW_INCLUDE_DIR fftw3.h REQUIRED)
+find_library(KALVORIN_FFTW3F_STATIC NAMES libfftw3f.a REQUIRED)
+find_library(KALVORIN_FFTW3F_THREADS_STATIC NAMES libfftw3f_threads.a REQUIRED)
+find_package(Threads REQUIRED)
+
+add_library(kalvorin_fftw INTERFACE)
+target_include_directories(kalvorin_fftw INTERFACE ${KALVORIN_FFTW_INCLUDE_DIR})
+target_link_libraries(kalvorin_fftw INTERFACE
+    ${KALVORIN_FFTW3F_THREADS_STATIC} ${KALVORIN_FFTW3F_STATIC} Threads::Threads m)

@@ -90,6 +90,7 @@ if(KALVORIN_BUILD_FUZZERS)
         "src:*/engine/RmsMeter.cpp\n"
         "src:*/engine/SpectrumAnalyser.cpp\n"
         "src:*/engine/SpectrumSnapshot.cpp\n"
+        "src:*/engine/StereoFft.cpp\n"
         "src:*/engine/TruePeakMeter.cpp\n")
     add_compile_options(-fsanitize=fuzzer-no-link -fsanitize-coverage-ignorelist=${kalvorin_coverage_ignorelist})
 endif()

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined (__SSE2__)
+ #include <immintrin.h>
+#endif
+
 namespace
 {
     /** Energy of a band (both channels, whole window) below which width is not defined. */
@@ -15,6 +19,25 @@ namespace
     inline float finiteOrZero (float x) noexcept
     {
         return std::isfinite (x) ? x : 0.0f;
+    }
+
+    /** Copies a second-order design (normalised: b0, b1, b2, a1, a2) into one lane. */
+    template <typename Lanes>
+    void setLane (Lanes& lanes, int lane, const juce::dsp::IIR::Coefficients<float>& design) noexcept
+    {
+        const auto* c = design.getRawCoefficients();
+        lanes.b0[lane] = c[0];
+        lanes.b1[lane] = c[1];
+        lanes.b2[lane] = c[2];
+        lanes.a1[lane] = c[3];
+        lanes.a2[lane] = c[4];
+    }
+
+    /** The framework's rule for filter states that have decayed to nearly nothing. */
+    inline void snapToZero (float& x) noexcept
+    {
+        if (! (x < -1.0e-8f || x > 1.0e-8f))
+            x = 0.0f;
     }
 }
 
@@ -41,24 +64,24 @@ void BandStereoAnalyser::prepare (double newSampleRate)
 
     using Coefficients = juce::dsp::IIR::Coefficients<float>;
 
+    highPass = {};
+    lowPass = {};
+
     for (size_t k = 0; k < bands.size(); ++k)
     {
         const auto highPassHz = (float) std::min (kHighPassShareOfRate * sampleRate, edges[k]);
         const auto lowPassHz  = (float) std::min (kTopEdgeShareOfRate * sampleRate, edges[k + 1]);
 
-        // Each filter gets a coefficient object of its own; designing here allocates, which is
-        // fine outside the audio thread.
-        auto& band = bands[k];
-        band.leftHighPass.coefficients  = Coefficients::makeHighPass (sampleRate, highPassHz);
-        band.rightHighPass.coefficients = Coefficients::makeHighPass (sampleRate, highPassHz);
-        band.leftLowPass.coefficients   = Coefficients::makeLowPass (sampleRate, lowPassHz);
-        band.rightLowPass.coefficients  = Coefficients::makeLowPass (sampleRate, lowPassHz);
+        // Designing allocates, which is fine outside the audio thread.
+        highPassDesigns[k] = Coefficients::makeHighPass (sampleRate, highPassHz);
+        lowPassDesigns[k]  = Coefficients::makeLowPass (sampleRate, lowPassHz);
 
-        // Sizes each filter's state for the new order while we may still allocate.
-        band.leftHighPass.reset();
-        band.rightHighPass.reset();
-        band.leftLowPass.reset();
-        band.rightLowPass.reset();
+        // Both channels' lanes of a band take the same values.
+        for (const auto lane : { (int) k, (int) k + kRightLaneOffset })
+        {
+            setLane (highPass, lane, *highPassDesigns[k]);
+            setLane (lowPass, lane, *lowPassDesigns[k]);
+        }
     }
 
     groupLength = std::max (1, juce::roundToInt (kGroupSeconds * sampleRate));
@@ -74,6 +97,12 @@ void BandStereoAnalyser::reset() noexcept
     for (auto& band : bands)
         clearBand (band);
 
+    for (auto* lanes : { &highPass, &lowPass })
+    {
+        std::fill (std::begin (lanes->s1), std::end (lanes->s1), 0.0f);
+        std::fill (std::begin (lanes->s2), std::end (lanes->s2), 0.0f);
+    }
+
     results = BandResults {};
 }
 
@@ -81,11 +110,6 @@ void BandStereoAnalyser::clearBand (BandState& band) noexcept
 {
     band.sumLL = band.sumRR = band.sumLR = band.peak = 0.0;
     band.groupHistory.fill (GroupSums {});
-
-    band.leftHighPass.reset();
-    band.leftLowPass.reset();
-    band.rightHighPass.reset();
-    band.rightLowPass.reset();
 }
 
 void BandStereoAnalyser::process (const juce::AudioBuffer<float>& buffer) noexcept
@@ -99,38 +123,182 @@ void BandStereoAnalyser::process (const juce::AudioBuffer<float>& buffer) noexce
     const auto* left = buffer.getReadPointer (0);
     const auto* right = buffer.getReadPointer (numChannels > 1 ? 1 : 0);
 
-    for (int i = 0; i < numSamples; ++i)
+    for (int done = 0; done < numSamples;)
     {
-        const auto l = finiteOrZero (left[i]);
-        const auto r = finiteOrZero (right[i]);
+        const auto run = std::min (numSamples - done, groupLength - groupSampleCount);
+        accumulate (left, right, done, run);
+        done += run;
+        groupSampleCount += run;
 
-        for (auto& band : bands)
-        {
-            const auto yL = band.leftLowPass.processSample (band.leftHighPass.processSample (l));
-            const auto yR = band.rightLowPass.processSample (band.rightHighPass.processSample (r));
-
-            const auto dL = (double) yL;
-            const auto dR = (double) yR;
-            band.sumLL += dL * dL;
-            band.sumRR += dR * dR;
-            band.sumLR += dL * dR;
-            band.peak = std::max (band.peak, std::max (std::abs (dL), std::abs (dR)));
-        }
-
-        if (++groupSampleCount >= groupLength)
+        if (groupSampleCount >= groupLength)
             closeGroup();
     }
 
     // Sample-by-sample filtering does not flush tiny values itself; without this a decaying
     // tail would crawl through denormals when the host does not flush them.
-    for (auto& band : bands)
+    for (auto* lanes : { &highPass, &lowPass })
     {
-        band.leftHighPass.snapToZero();
-        band.leftLowPass.snapToZero();
-        band.rightHighPass.snapToZero();
-        band.rightLowPass.snapToZero();
+        for (int lane = 0; lane < kNumLanes; ++lane)
+        {
+            snapToZero (lanes->s1[lane]);
+            snapToZero (lanes->s2[lane]);
+        }
     }
 }
+
+#if defined (__SSE2__)
+
+namespace
+{
+    /** One biquad on four lanes: y = b0 x + s1; s1 = b1 x - a1 y + s2; s2 = b2 x - a2 y, the
+        framework's order of operations, so every lane equals its biquad to the bit. */
+    struct BiquadVector
+    {
+        __m128 b0, b1, b2, a1, a2, s1, s2;
+
+        inline __m128 process (__m128 x) noexcept
+        {
+            const auto y = _mm_add_ps (_mm_mul_ps (b0, x), s1);
+            s1 = _mm_add_ps (_mm_sub_ps (_mm_mul_ps (b1, x), _mm_mul_ps (a1, y)), s2);
+            s2 = _mm_sub_ps (_mm_mul_ps (b2, x), _mm_mul_ps (a2, y));
+            return y;
+        }
+    };
+
+    template <typename Lanes>
+    BiquadVector loadLanes (const Lanes& lanes, int first) noexcept
+    {
+        return { _mm_load_ps (lanes.b0 + first), _mm_load_ps (lanes.b1 + first), _mm_load_ps (lanes.b2 + first),
+                 _mm_load_ps (lanes.a1 + first), _mm_load_ps (lanes.a2 + first),
+                 _mm_load_ps (lanes.s1 + first), _mm_load_ps (lanes.s2 + first) };
+    }
+
+    template <typename Lanes>
+    void storeState (Lanes& lanes, int first, const BiquadVector& biquad) noexcept
+    {
+        _mm_store_ps (lanes.s1 + first, biquad.s1);
+        _mm_store_ps (lanes.s2 + first, biquad.s2);
+    }
+
+    inline __m128d magnitude (__m128d x) noexcept
+    {
+        return _mm_and_pd (x, _mm_castsi128_pd (_mm_set1_epi64x (0x7fffffffffffffffLL)));
+    }
+
+    /** std::max (a, b) on two lanes: maxpd (b, a) returns a where std::max returns a. */
+    inline __m128d stdMax (__m128d a, __m128d b) noexcept
+    {
+        return _mm_max_pd (b, a);
+    }
+}
+
+void BandStereoAnalyser::accumulate (const float* left, const float* right, int start, int count) noexcept
+{
+    static_assert (kNumStereoBands == 3 && kRightLaneOffset == 3 && kNumLanes == 8,
+                   "the vector layout below is for lanes L0 L1 L2 R0 | R1 R2 - -");
+
+    // Lanes 0-3 and 4-7 of the high-passes and the low-passes, kept in registers for the run.
+    auto highPassA = loadLanes (highPass, 0), highPassB = loadLanes (highPass, 4);
+    auto lowPassA = loadLanes (lowPass, 0), lowPassB = loadLanes (lowPass, 4);
+
+    // The sums in pairs: (LOW, MID) of each kind, and (left, right) energies of HIGH.
+    auto& lowBand = bands[(size_t) Band::low];
+    auto& midBand = bands[(size_t) Band::mid];
+    auto& highBand = bands[(size_t) Band::high];
+    auto sumLL = _mm_set_pd (midBand.sumLL, lowBand.sumLL);
+    auto sumRR = _mm_set_pd (midBand.sumRR, lowBand.sumRR);
+    auto sumLR = _mm_set_pd (midBand.sumLR, lowBand.sumLR);
+    auto peak = _mm_set_pd (midBand.peak, lowBand.peak);
+    auto highEnergies = _mm_set_pd (highBand.sumRR, highBand.sumLL);
+    auto highLR = _mm_set_sd (highBand.sumLR);
+    auto highPeak = _mm_set_sd (highBand.peak);
+
+    for (int i = start; i < start + count; ++i)
+    {
+        const auto l = finiteOrZero (left[i]);
+        const auto r = finiteOrZero (right[i]);
+
+        const auto yA = lowPassA.process (highPassA.process (_mm_set_ps (r, l, l, l)));    // L0 L1 L2 R0
+        const auto yB = lowPassB.process (highPassB.process (_mm_set1_ps (r)));           // R1 R2 - -
+
+        // (L2 R0 R1 R2), then (R0 R1 L2 R2): LOW and MID of the right channel, and HIGH's pair.
+        const auto mixed = _mm_shuffle_ps (yA, yB, _MM_SHUFFLE (1, 0, 3, 2));
+        const auto rightAndHigh = _mm_shuffle_ps (mixed, mixed, _MM_SHUFFLE (3, 0, 2, 1));
+
+        const auto dL = _mm_cvtps_pd (yA);                                   // L0 L1
+        const auto dR = _mm_cvtps_pd (rightAndHigh);                         // R0 R1
+        const auto dHigh = _mm_cvtps_pd (_mm_movehl_ps (rightAndHigh, rightAndHigh)); // L2 R2
+
+        sumLL = _mm_add_pd (sumLL, _mm_mul_pd (dL, dL));
+        sumRR = _mm_add_pd (sumRR, _mm_mul_pd (dR, dR));
+        sumLR = _mm_add_pd (sumLR, _mm_mul_pd (dL, dR));
+        peak = stdMax (peak, stdMax (magnitude (dL), magnitude (dR)));
+
+        const auto highRight = _mm_unpackhi_pd (dHigh, dHigh);
+        highEnergies = _mm_add_pd (highEnergies, _mm_mul_pd (dHigh, dHigh));
+        highLR = _mm_add_sd (highLR, _mm_mul_sd (dHigh, highRight));
+        highPeak = _mm_max_sd (stdMax (magnitude (dHigh), magnitude (highRight)), highPeak);
+    }
+
+    storeState (highPass, 0, highPassA);
+    storeState (highPass, 4, highPassB);
+    storeState (lowPass, 0, lowPassA);
+    storeState (lowPass, 4, lowPassB);
+
+    const auto lane = [] (__m128d pair, int index)
+    {
+        return index == 0 ? _mm_cvtsd_f64 (pair) : _mm_cvtsd_f64 (_mm_unpackhi_pd (pair, pair));
+    };
+
+    lowBand.sumLL = lane (sumLL, 0);      midBand.sumLL = lane (sumLL, 1);
+    lowBand.sumRR = lane (sumRR, 0);      midBand.sumRR = lane (sumRR, 1);
+    lowBand.sumLR = lane (sumLR, 0);      midBand.sumLR = lane (sumLR, 1);
+    lowBand.peak = lane (peak, 0);        midBand.peak = lane (peak, 1);
+    highBand.sumLL = lane (highEnergies, 0);
+    highBand.sumRR = lane (highEnergies, 1);
+    highBand.sumLR = _mm_cvtsd_f64 (highLR);
+    highBand.peak = _mm_cvtsd_f64 (highPeak);
+}
+
+#else
+
+void BandStereoAnalyser::accumulate (const float* left, const float* right, int start, int count) noexcept
+{
+    for (int i = start; i < start + count; ++i)
+    {
+        const auto l = finiteOrZero (left[i]);
+        const auto r = finiteOrZero (right[i]);
+        float out[kNumLanes];
+
+        for (int lane = 0; lane < kNumLanes; ++lane)
+        {
+            const auto x = lane < kRightLaneOffset ? l : r;
+            auto& hp = highPass;
+            auto& lp = lowPass;
+            const auto h = hp.b0[lane] * x + hp.s1[lane];
+            hp.s1[lane] = hp.b1[lane] * x - hp.a1[lane] * h + hp.s2[lane];
+            hp.s2[lane] = hp.b2[lane] * x - hp.a2[lane] * h;
+
+            const auto y = lp.b0[lane] * h + lp.s1[lane];
+            lp.s1[lane] = lp.b1[lane] * h - lp.a1[lane] * y + lp.s2[lane];
+            lp.s2[lane] = lp.b2[lane] * h - lp.a2[lane] * y;
+            out[lane] = y;
+        }
+
+        for (int k = 0; k < kNumStereoBands; ++k)
+        {
+            auto& band = bands[(size_t) k];
+            const auto dL = (double) out[k];
+            const auto dR = (double) out[k + kRightLaneOffset];
+            band.sumLL += dL * dL;
+            band.sumRR += dR * dR;
+            band.sumLR += dL * dR;
+            band.peak = std::max (band.peak, std::max (std::abs (dL), std::abs (dR)));
+        }
+    }
+}
+
+#endif
 
 void BandStereoAnalyser::closeGroup() noexcept
 {
@@ -165,6 +333,12 @@ BandResult BandStereoAnalyser::computeResult (const BandState& band, bool window
         peak = std::max (peak, group.peak);
     }
 
+    return resultFromWindow (ll, rr, lr, peak, groupLength, windowFull);
+}
+
+BandResult BandStereoAnalyser::resultFromWindow (double ll, double rr, double lr, double peak,
+                                                 int groupLength, bool windowFull) noexcept
+{
     const auto energy = ll + rr;
     const auto meanSquare = energy / (2.0 * kHistoryGroups * groupLength);
 
@@ -193,7 +367,6 @@ double BandStereoAnalyser::getBandMagnitude (Band band, double frequencyHz) cons
     if (sampleRate <= 0.0)
         return 1.0;
 
-    const auto& state = bands[(size_t) band];
-    return state.leftHighPass.coefficients->getMagnitudeForFrequency (frequencyHz, sampleRate)
-         * state.leftLowPass.coefficients->getMagnitudeForFrequency (frequencyHz, sampleRate);
+    return highPassDesigns[(size_t) band]->getMagnitudeForFrequency (frequencyHz, sampleRate)
+         * lowPassDesigns[(size_t) band]->getMagnitudeForFrequency (frequencyHz, sampleRate);
 }

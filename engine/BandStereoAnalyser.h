@@ -50,9 +50,12 @@ struct BandSnapshot
     width, crest factor and correlation over a window of 3 seconds that slides in steps of
     100 ms.
 
-    Each band is an IIR high-pass followed by a low-pass per channel. Instead of keeping 3 s of
-    audio, the analyser sums energies over groups of 100 ms and keeps the sums of the last 30
-    groups, so every result is recomputed from 30 small records when a group closes.
+    Each band is an IIR high-pass followed by a low-pass per channel. The six chains (three bands,
+    two channels) run side by side as lanes of one small filter bank, so that the compiler can
+    keep them in vector registers; every lane computes exactly what the framework's biquad does
+    for one sample. Instead of keeping 3 s of audio, the analyser sums energies over groups of
+    100 ms and keeps the sums of the last 30 groups, so every result is recomputed from 30 small
+    records when a group closes.
 
     Belongs to the audio thread once prepared; prepare() runs on whatever thread prepares the
     processor while no block is processed.
@@ -114,7 +117,31 @@ public:
         starts and ends; 1 while unprepared. Any thread while no block runs. */
     double getBandMagnitude (Band band, double frequencyHz) const noexcept;
 
+    /** The result of one band from the sums over its whole window: energies of the left and the
+        right channel, their cross product and the largest magnitude, over kHistoryGroups groups
+        of groupLength samples. windowFull says whether all those groups were measured. Any
+        thread. */
+    static BandResult resultFromWindow (double sumLL, double sumRR, double sumLR, double peak,
+                                        int groupLength, bool windowFull) noexcept;
+
 private:
+    /** Lanes of the filter bank: LOW, MID, HIGH of the left channel, then of the right, then
+        two idle lanes that make the bank two full vectors of four. */
+    static constexpr int kNumLanes = 8;
+    static constexpr int kRightLaneOffset = kNumStereoBands;
+
+    /** One biquad (transposed direct form II) per lane, laid out lane by lane. */
+    struct BiquadLanes
+    {
+        alignas (32) float b0[kNumLanes] {};
+        alignas (32) float b1[kNumLanes] {};
+        alignas (32) float b2[kNumLanes] {};
+        alignas (32) float a1[kNumLanes] {};
+        alignas (32) float a2[kNumLanes] {};
+        alignas (32) float s1[kNumLanes] {};
+        alignas (32) float s2[kNumLanes] {};
+    };
+
     /** The four sums of one group of one band. */
     struct GroupSums
     {
@@ -124,11 +151,9 @@ private:
         double peak = 0.0;
     };
 
-    /** Filters, running sums and history of one band. */
+    /** Running sums and history of one band. */
     struct BandState
     {
-        juce::dsp::IIR::Filter<float> leftHighPass, leftLowPass, rightHighPass, rightLowPass;
-
         // Sums of the group being collected.
         double sumLL = 0.0;
         double sumRR = 0.0;
@@ -139,14 +164,24 @@ private:
         std::array<GroupSums, (size_t) kHistoryGroups> groupHistory {};
     };
 
+    /** Filters and accumulates samples [start, start + count) of the two channels; the group
+        in progress does not close in between. */
+    void accumulate (const float* left, const float* right, int start, int count) noexcept;
+
     /** Stores every band's group into the history and recomputes its result. */
     void closeGroup() noexcept;
 
-    /** Clears the running sums, the history and the filter states of one band. */
+    /** Clears the running sums and the history of one band. */
     static void clearBand (BandState& band) noexcept;
 
     /** Recomputes one result from the 30 slots of one band's history. */
     BandResult computeResult (const BandState& band, bool windowFull) const noexcept;
+
+    // The designed filters, kept for getBandMagnitude(); the lanes hold copies of their values.
+    std::array<juce::dsp::IIR::Coefficients<float>::Ptr, (size_t) kNumStereoBands> highPassDesigns, lowPassDesigns;
+
+    // Audio-thread state: the high-pass and the low-pass of every lane.
+    BiquadLanes highPass, lowPass;
 
     std::array<BandState, (size_t) kNumStereoBands> bands;
     BandResults results {};

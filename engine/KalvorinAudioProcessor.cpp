@@ -15,6 +15,11 @@ constexpr float kLevelMatchFloorLufs = -70.0f;
 constexpr float kGainFloorDb = -100.0f;
 constexpr int kMaxLevelMatchMode = 2;
 
+// The Source's spectrum frames complete this many samples before the Reference's, so that with
+// small host blocks, whose period is short, the two analysers' frames fall into different
+// blocks. Blocks of 512 samples or more may still hold both, at a small share of their period.
+constexpr int kSourceSpectrumFrameLead = SpectrumAnalyser::kHopSize / 8;
+
 /** Largest absolute sample over every channel of the buffer's first `numSamples`, at most 1. */
 float peakOf (const juce::AudioBuffer<float>& buffer, int numSamples)
 {
@@ -44,13 +49,24 @@ void sizeWorkBuffer (juce::AudioBuffer<float>& buffer, int channels, int samples
 }
 } // namespace
 
+namespace StateKeys
+{
+static const juce::Identifier monitorRef { "monitorRef" };
+static const juce::Identifier activeRefIndex { "activeRefIndex" };
+static const juce::Identifier editorStateJson { "editorStateJson" };
+static const juce::Identifier refs { "refs" };
+static const juce::Identifier ref { "ref" };
+static const juce::Identifier path { "path" };
+}
+
 //==============================================================================
 KalvorinAudioProcessor::KalvorinAudioProcessor (SettingsStore store)
     : juce::AudioProcessor (BusesProperties()
                                 .withInput ("Input", juce::AudioChannelSet::stereo(), true)
                                 .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
       parameters (*this, nullptr, "PARAMS", createParameterLayout()),
-      settingsStore (std::move (store))
+      settingsStore (std::move (store)),
+      editorState (parameters.state, StateKeys::editorStateJson)
 {
     monitorRefValue = parameters.getRawParameterValue (kMonitorRefId);
     formatManager.registerBasicFormats();
@@ -158,7 +174,7 @@ void KalvorinAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBlo
     if (sampleRate > 0.0)
     {
         referenceSpectrum.prepare (sampleRate);
-        sourceSpectrum.prepare (sampleRate);
+        sourceSpectrum.prepare (sampleRate, kSourceSpectrumFrameLead);
     }
 
     sizeWorkBuffer (sourceBuffer, channels, juce::jmax (1, samplesPerBlock));
@@ -591,9 +607,21 @@ void KalvorinAudioProcessor::writeOutput (juce::AudioBuffer<float>& buffer, cons
 //==============================================================================
 int KalvorinAudioProcessor::addReference (const juce::String& fullPath)
 {
-    for (size_t i = 0; i < references.size(); ++i)
-        if (references[i].fullPath == fullPath)
-            return (int) i;
+    const auto indexOf = [this] (const juce::String& path)
+    {
+        for (size_t i = 0; i < references.size(); ++i)
+            if (references[i].fullPath == path)
+                return (int) i;
+
+        return -1;
+    };
+
+    {
+        const juce::ScopedLock listLock (referenceListLock);
+
+        if (const auto existing = indexOf (fullPath); existing >= 0)
+            return existing;
+    }
 
     auto entry = ReferenceEntry::decode (fullPath, formatManager);
 
@@ -602,6 +630,15 @@ int KalvorinAudioProcessor::addReference (const juce::String& fullPath)
 
     entry.prepare (blockSize, getSampleRate());
     entry.memorySource->setNextReadPosition (0);
+
+    const juce::ScopedLock listLock (referenceListLock);
+
+    // Another thread may have added the same file while this one decoded it.
+    if (const auto existing = indexOf (fullPath); existing >= 0)
+    {
+        entry.release();
+        return existing;
+    }
 
     // Growing the list moves every entry to new storage, so it happens only while no block
     // runs: the audio thread may be reading the active entry right now.
@@ -632,6 +669,8 @@ int KalvorinAudioProcessor::addReference (const juce::String& fullPath)
 
 void KalvorinAudioProcessor::removeReference (int index)
 {
+    const juce::ScopedLock listLock (referenceListLock);
+
     if (index < 0 || index >= (int) references.size())
         return;
 
@@ -658,6 +697,8 @@ void KalvorinAudioProcessor::removeReference (int index)
 
 void KalvorinAudioProcessor::removeReferenceByPath (const juce::String& fullPath)
 {
+    const juce::ScopedLock listLock (referenceListLock);
+
     for (size_t i = 0; i < references.size(); ++i)
     {
         if (references[i].fullPath == fullPath)
@@ -670,6 +711,8 @@ void KalvorinAudioProcessor::removeReferenceByPath (const juce::String& fullPath
 
 void KalvorinAudioProcessor::setActiveReference (int index)
 {
+    const juce::ScopedLock listLock (referenceListLock);
+
     if (index == activeReferenceIndex.load())
         return;
 
@@ -735,16 +778,19 @@ void KalvorinAudioProcessor::requestSeek (double seconds)
 }
 
 //==============================================================================
-namespace StateKeys
+juce::String KalvorinAudioProcessor::getEditorStateJson() const
 {
-static const juce::Identifier monitorRef { "monitorRef" };
-static const juce::Identifier activeRefIndex { "activeRefIndex" };
-static const juce::Identifier editorStateJson { "editorStateJson" };
-static const juce::Identifier refs { "refs" };
-static const juce::Identifier ref { "ref" };
-static const juce::Identifier path { "path" };
+    return editorState.get();
 }
 
+void KalvorinAudioProcessor::setEditorStateJson (const juce::String& json)
+{
+    editorState.set (json);
+}
+
+// The host may call both state operations on any thread, also while the message thread runs:
+// they never touch `parameters.state` (see its declaration) and never wait for the message
+// thread. The blob is a tree of the call's own.
 void KalvorinAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
     juce::ValueTree state (StateBlobReader::kStateType);
@@ -753,17 +799,24 @@ void KalvorinAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
     state.setProperty (StateKeys::monitorRef, (double) (monitorRefValue != nullptr ? monitorRefValue->load() : 0.0f), nullptr);
 
     juce::ValueTree refs (StateKeys::refs);
+    int activeIndex = -1;
 
-    for (const auto& entry : references)
-        refs.appendChild (juce::ValueTree (StateKeys::ref).setProperty (StateKeys::path, entry.fullPath, nullptr), nullptr);
+    {
+        const juce::ScopedLock listLock (referenceListLock);
+
+        for (const auto& entry : references)
+            refs.appendChild (juce::ValueTree (StateKeys::ref).setProperty (StateKeys::path, entry.fullPath, nullptr), nullptr);
+
+        activeIndex = activeReferenceIndex.load();
+    }
 
     state.appendChild (refs, nullptr);
-    state.setProperty (StateKeys::activeRefIndex, activeReferenceIndex.load(), nullptr);
+    state.setProperty (StateKeys::activeRefIndex, activeIndex, nullptr);
 
-    const auto editorState = parameters.state.getProperty (StateKeys::editorStateJson).toString();
+    const auto editorText = editorState.get();
 
-    if (editorState.isNotEmpty())
-        state.setProperty (StateKeys::editorStateJson, editorState, nullptr);
+    if (editorText.isNotEmpty())
+        state.setProperty (StateKeys::editorStateJson, editorText, nullptr);
 
     juce::MemoryOutputStream stream (destData, true);
     state.writeToStream (stream);
@@ -784,21 +837,24 @@ void KalvorinAudioProcessor::setStateInformation (const void* data, int sizeInBy
         if (auto* parameter = parameters.getParameter (StateKeys::monitorRef.toString()))
             parameter->setValueNotifyingHost (parameter->convertTo0to1 ((float) (double) monitor));
 
-    const auto& editorState = state.getProperty (StateKeys::editorStateJson);
+    const auto& editorText = state.getProperty (StateKeys::editorStateJson);
 
-    if (editorState.isString())
-        parameters.state.setProperty (StateKeys::editorStateJson, editorState, nullptr);
+    if (editorText.isString())
+        editorState.set (editorText.toString());
 
-    suspendProcessing (true);
+    {
+        const juce::ScopedLock listLock (referenceListLock);
+        suspendProcessing (true);
 
-    for (auto& entry : references)
-        entry.release();
+        for (auto& entry : references)
+            entry.release();
 
-    references.clear();
-    resetReferenceRequested.exchange (true);
-    activeReferenceIndex.store (-1);
-    clearReferenceReadings();
-    suspendProcessing (false);
+        references.clear();
+        resetReferenceRequested.exchange (true);
+        activeReferenceIndex.store (-1);
+        clearReferenceReadings();
+        suspendProcessing (false);
+    }
 
     const auto refs = state.getChildWithName (StateKeys::refs);
 

@@ -3,6 +3,7 @@
 #include "engine/RealtimeAnnotations.h"
 #include "engine/BandListen.h"
 #include "engine/BandStereoAnalyser.h"
+#include "engine/EditorStateText.h"
 #include "engine/FocusBand.h"
 #include "engine/GoniometerCapture.h"
 #include "engine/LevelMatchMode.h"
@@ -28,7 +29,9 @@
 
     Threads: processBlock runs on the host's audio thread with the callback lock held; every
     other member function runs on the message thread (or the host's state call). The two meet
-    only through atomics, try-locked records and the suspended flag.
+    only through atomics, try-locked records and the suspended flag. The host may make its state
+    calls on any thread, also while the message thread runs; what they share with the message
+    thread is said at `parameters`, `getEditorStateJson` and `references`.
 */
 class KalvorinAudioProcessor final : public juce::AudioProcessor
 {
@@ -65,6 +68,18 @@ public:
 
     /** The host parameter "monitorRef": Reference (0) or Source (1). */
     static juce::AudioProcessorValueTreeState::ParameterLayout createParameterLayout();
+
+    //==============================================================================
+    // The editor-state JSON text, which the host's state blob carries as "editorStateJson".
+
+    /** The text as last set or restored; empty when there is none. Any thread; never waits for
+        the message thread. */
+    juce::String getEditorStateJson() const;
+
+    /** Replaces the text; the next saved state carries it. Any thread (the editor calls it on
+        the message thread); never waits for the message thread. The copy in `parameters.state`
+        follows on the message thread. */
+    void setEditorStateJson (const juce::String& json);
 
     //==============================================================================
     // The Reference list. Message thread (or the host's state call) only.
@@ -111,6 +126,22 @@ public:
     PeakHolds readPeakHolds();
 
     //==============================================================================
+    /** The parameter tree "PARAMS" with "monitorRef", and its state tree `parameters.state`.
+
+        The state tree belongs to the message thread. JUCE's own timer writes every parameter
+        change into it there, and every write to a tree walks its listener lists without any
+        lock at all. A write from another thread (a host's state call, the audio thread) can
+        therefore tear those lists, which corrupts memory and can hang the plug-in when it is
+        destroyed. The rule:
+        - On the message thread, read and write the tree freely.
+        - On any other thread, never touch the tree, not even through copyState or replaceState:
+          their lock is shared by JUCE's timer only, not by the other writers on the message
+          thread. Read parameter values through the parameter objects or getRawParameterValue
+          (atomics), and set them with setValueNotifyingHost.
+        - The editor's text goes through getEditorStateJson / setEditorStateJson, from any
+          thread, never into the tree directly: the tree's "editorStateJson" is a copy for
+          readers on the message thread, and writing it would not reach the saved state.
+    */
     juce::AudioProcessorValueTreeState parameters;
     SettingsStore settingsStore;
 
@@ -149,14 +180,25 @@ public:
     /** The stereo points of each signal's last block, double-buffered behind a try-lock. */
     GoniometerCapture referenceGoniometer, sourceGoniometer;
 
-    /** The References in load order. Changed only on the message thread, while suspended. */
+    /** The References in load order. Changed only on the message thread or in the host's state
+        call, while suspended and under the list lock; the host's getStateInformation, which may
+        run on any thread, copies the paths under the list lock. */
     std::vector<ReferenceEntry> references;
 
     /** The active Reference, -1 for none. Set to a valid index only while suspended; the store
-        of -1 may be seen by the audio thread at any time. */
+        of -1 may be seen by the audio thread at any time. Changed under the list lock. */
     std::atomic<int> activeReferenceIndex { -1 };
 
 private:
+    /** Held for the moment the Reference list or the active index changes, and while the host's
+        state call copies them, so that a save on the host's thread sees one whole list. Never
+        taken by the audio thread; taken before the callback lock, never inside it. */
+    juce::CriticalSection referenceListLock;
+
+    /** The editor's text, behind a lock of its own, copied into `parameters.state` on the
+        message thread. */
+    EditorStateText editorState;
+
     //==============================================================================
     struct BlockContext
     {

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "RealtimeAnnotations.h"
+#include "StereoFft.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
-#include <juce_dsp/juce_dsp.h>
 
 #include <functional>
 #include <vector>
@@ -16,8 +16,10 @@
     A full-scale sine centred on a bin and present in both channels reads 1.0 in that bin once
     the history is full; in one channel it reads sqrt (0.5). Bin k lies at k * sampleRate / 8192 Hz.
 
-    The analyser owns its FFT object: the framework's FFT serialises calls on one object with a
-    lock of its own, so an FFT shared between threads could make the audio thread wait.
+    Both channels go through one complex FFT per frame (see StereoFft), planned by FFTW when the
+    analyser is built. The analyser owns its transform and its buffers, so nothing is shared with
+    another thread. The input waits in a ring of the last kFftSize samples per channel, and a
+    frame reads it from its oldest sample on, so nothing is moved between frames.
 */
 class SpectrumAnalyser final
 {
@@ -45,16 +47,20 @@ public:
         allocates, and whatever it does must not allocate, lock or wait either. */
     std::function<void (const std::vector<float>& magnitudes, double sampleRate)> onSpectrum;
 
-    /** Builds the FFT and the window; the lists stay empty until prepare(). */
+    /** Plans the FFT and builds the window (message thread: planning allocates and must not
+        run on the audio thread); the lists stay empty until prepare(). */
     SpectrumAnalyser();
     ~SpectrumAnalyser();
 
     /** Sizes all buffers for sampleRate and clears them. The first spectrum then follows after
-        kHopSize samples. Allocates: call from prepareToPlay. */
-    void prepare (double sampleRate);
+        kHopSize - frameLead samples, and every further one kHopSize samples later: frameLead
+        (0 ... kHopSize - 1) moves this analyser's frames ahead of another's, so that the two
+        need not complete in the same host block. Allocates: call from prepareToPlay. */
+    void prepare (double sampleRate, int frameLead = 0);
 
-    /** Clears the FIFOs, the history, the running sum and the spectrum (audio thread; does not
-        allocate). The sample rate and onSpectrum stay. */
+    /** Clears the rings, the history, the running sum and the spectrum (audio thread; does not
+        allocate); the next spectrum follows after kHopSize - frameLead samples. The sample
+        rate, the frame lead and onSpectrum stay. */
     void reset() noexcept;
 
     /** Feeds one block on the audio thread; calls onSpectrum for every completed frame. Channel 0
@@ -73,25 +79,30 @@ public:
     int getHistoryFrames() const noexcept                        { return historyFrames; }
 
 private:
-    void computeFrame() noexcept;
-    void transformChannel (const std::vector<float>& fifo, std::vector<float>& work) noexcept;
-    void resumSlice() noexcept;
+    /** Writes count samples of both channels into the rings, non-finite ones as 0. */
+    void writeToRings (const float* left, const float* right, int count) noexcept;
 
-    juce::dsp::FFT fft;
-    juce::dsp::WindowingFunction<float> window;
+    void computeFrame() noexcept;
+    void windowIntoTransform() noexcept;
+    void resumSlice() noexcept;
+    void averageIntoMagnitudes() noexcept;
+
+    StereoFft fft { kFftOrder };
+    std::vector<float> window;                  // the Hann table, normalised to sum kFftSize
 
     // Written by prepare() only.
     double sampleRate = kDefaultSampleRate;
+    int frameLead = 0;
 
     // Audio-thread state from here on.
-    int fifoIndex = 0;          // samples held in the two FIFOs
+    int ringPosition = 0;       // where the next sample goes: the oldest sample of the rings
+    int samplesToNextFrame = 0; // input samples until the next frame completes
     int historyIndex = 0;       // the history row the next frame overwrites
     int historyFrames = 1;      // rows of the history (fixed by prepare())
     int resumBinsPerFrame = 1;  // bins whose running sum each frame rebuilds from the history
     int resumCursor = 0;        // first bin the next rebuild covers
 
-    std::vector<float> fifoLeft, fifoRight;     // kFftSize each: the latest input samples
-    std::vector<float> fftLeft, fftRight;       // 2 * kFftSize each: the transforms' work space
+    std::vector<float> ringLeft, ringRight;     // kFftSize each: the latest input samples
     std::vector<double> history;                // historyFrames rows of kNumBins powers
     std::vector<double> runningSum;             // per bin, the sum over all history rows
     std::vector<float> magnitudes;              // the last spectrum

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # The machine checks of the engine's promises that run after the test suite (`make check-extra`;
 # CI runs them after `make test`). Each stage has its own build folder, compiled with clang and
-# holding only the targets it needs (no plug-in bundle, no host or editor tests):
+# holding only the targets it needs:
 #
 #   rtsan  build-rtsan  processor tests under RealtimeSanitizer: processBlock and every engine's
 #                       per-block function are marked nonblocking (engine/RealtimeAnnotations.h),
 #                       so any allocation, lock, wait or system call beneath them fails the run.
 #   tsan   build-tsan   unit and processor tests under ThreadSanitizer (the concurrency test
-#                       races the audio thread against the editor's and the host's calls).
+#                       races the audio thread against the editor's and the host's calls), then
+#                       the host tests with the plug-in's bundle built under it too: the bundle in
+#                       JUCE's VST3 host, its own message thread running, while the host's thread
+#                       restores and saves states and a test thread processes blocks.
 #   asan   build-asan   unit and processor tests under AddressSanitizer and
 #                       UndefinedBehaviorSanitizer; the same tree holds the fuzz targets.
 #   fuzz   build-asan   each libFuzzer target of tests/fuzz for a bounded time, starting from the
@@ -106,13 +109,14 @@ build()
 }
 
 # run_tests <build dir> <executable> [gtest filter]
+# With RUN_UNDER set, the executable runs through that command (e.g. scripts/with-display.sh).
 run_tests()
 {
     local dir="$1" exe="$2" filter="${3:-*}"
     local log="$root/$dir/$exe.log"
     echo "-- $exe (filter: $filter)"
 
-    if ! "$root/$dir/tests/$exe" --gtest_filter="$filter" \
+    if ! ${RUN_UNDER:+"$RUN_UNDER"} "$root/$dir/tests/$exe" --gtest_filter="$filter" \
             --gtest_output="xml:$root/$dir/tests/$exe.xml" > "$log" 2>&1; then
         tail -n 300 "$log"
         echo "FAILED: $exe in $dir (full log: $log)"
@@ -133,11 +137,14 @@ stage_rtsan()
 
 stage_tsan()
 {
-    section "ThreadSanitizer: unit and processor tests"
+    section "ThreadSanitizer: unit, processor and host tests"
     configure build-tsan thread || return 1
     build build-tsan kalvorin_unit_tests kalvorin_processor_tests || return 1
     run_tests build-tsan kalvorin_unit_tests || return 1
-    run_tests build-tsan kalvorin_processor_tests '-*NonblockingAudioPath*'
+    run_tests build-tsan kalvorin_processor_tests '-*NonblockingAudioPath*' || return 1
+    build build-tsan kalvorin_host_tests || return 1
+    # The bundle's VST3 layer connects to the display from its own message thread.
+    RUN_UNDER="$root/scripts/with-display.sh" run_tests build-tsan kalvorin_host_tests
 }
 
 build_asan_tree()

@@ -14,6 +14,7 @@ packages=(
   libflac-dev libvorbis-dev libogg-dev
   libfreetype-dev libfontconfig1-dev libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev
   libasound2-dev
+  libfftw3-dev
   libgtest-dev libgmock-dev libbenchmark-dev libebur128-dev
   clang-22 libclang-rt-22-dev
   xvfb xauth twm xfonts-base xfonts-75dpi imagemagick x11-utils xdotool libxtst-dev

@@ -103,9 +103,7 @@ bool writeStateSeeds (const juce::File& folder)
         return false;
 
     processor.parameters.getParameter ("monitorRef")->setValueNotifyingHost (1.0f);
-    processor.parameters.state.setProperty ("editorStateJson",
-                                            "{\"tabs\":[{\"path\":\"" + reference + "\",\"view\":0}],\"currentTab\":0}",
-                                            nullptr);
+    processor.setEditorStateJson ("{\"tabs\":[{\"path\":\"" + reference + "\",\"view\":0}],\"currentTab\":0}");
     juce::MemoryBlock withReference;
     processor.getStateInformation (withReference);
 

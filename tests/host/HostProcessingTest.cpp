@@ -13,15 +13,6 @@ struct HostCase
 };
 
 class HostProcessing : public ::testing::TestWithParam<HostCase> {};
-
-juce::AudioProcessorParameter* findParameter (juce::AudioPluginInstance& instance, const juce::String& name)
-{
-    for (auto* parameter : instance.getParameters())
-        if (parameter->getName (64) == name)
-            return parameter;
-
-    return nullptr;
-}
 } // namespace
 
 TEST_P (HostProcessing, passesTheSourceAndFollowsTheMonitorParameter)
@@ -35,7 +26,7 @@ TEST_P (HostProcessing, passesTheSourceAndFollowsTheMonitorParameter)
     EXPECT_EQ (instance->getTotalNumOutputChannels(), 2);
     instance->prepareToPlay (rate, block);
 
-    auto* monitor = findParameter (*instance, "Monitor");
+    auto* monitor = HostedPlugin::findParameter (*instance, "Monitor");
     ASSERT_NE (monitor, nullptr);
     EXPECT_EQ (monitor->getNumSteps(), 2);
     EXPECT_EQ (monitor->getValue(), 0.0f) << "the Reference is monitored by default";

@@ -1,165 +1,33 @@
 // The saved state through JUCE's own VST3 host, as a DAW stores and reloads a project: the
 // host's chunk carries the plug-in's state inside the VST3 layer's own header, a second
 // instance restores it to the same bytes, and damaged chunks change nothing.
+#include "host/support/HostStateChunks.h"
 #include "host/support/HostedPlugin.h"
-
-#include <juce_audio_formats/juce_audio_formats.h>
+#include "support/SavedStateTrees.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstring>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 namespace
 {
+using namespace HostStateChunks;
+using SavedStateTrees::blobOf;
+using SavedStateTrees::stateTree;
+
 constexpr double kRate = 48000.0;
 constexpr int kBlock = 512;
 
 /** Far above what any restore here needs; only a hang gets near it. */
 constexpr double kHangGuardSeconds = 5.0;
 
-/** The VST3 layer's legacy chunk: a 16-byte "VstW" header, then a 160-byte "CcnK" bank
-    header whose last four bytes before the data give the data's size. */
-constexpr size_t kVstWHeaderBytes = 16;
-constexpr size_t kBankHeaderBytes = 160;
-constexpr size_t kBankSizeOffset = 156;
-
-/** A folder of audio files written for the test, deleted with it. */
-struct AudioFolder
-{
-    AudioFolder() { folder.createDirectory(); }
-    ~AudioFolder() { folder.deleteRecursively(); }
-
-    /** A short stereo sine in a 24-bit WAV file; returns its full path. */
-    juce::String sine (const juce::String& name, double frequency = 440.0)
-    {
-        const auto file = folder.getChildFile (name);
-        const auto length = (int) (0.25 * kRate);
-        juce::AudioBuffer<float> buffer (2, length);
-
-        for (int i = 0; i < length; ++i)
-            for (int ch = 0; ch < 2; ++ch)
-                buffer.setSample (ch, i, 0.5f * (float) std::sin (juce::MathConstants<double>::twoPi * frequency * i / kRate));
-
-        juce::WavAudioFormat wav;
-        std::unique_ptr<juce::OutputStream> stream (file.createOutputStream());
-        std::unique_ptr<juce::AudioFormatWriter> writer (wav.createWriterFor (stream.get(), kRate, 2, 24, {}, 0));
-        EXPECT_NE (writer, nullptr) << name;
-
-        if (writer != nullptr)
-        {
-            stream.release();
-            EXPECT_TRUE (writer->writeFromAudioSampleBuffer (buffer, 0, length));
-        }
-
-        return file.getFullPathName();
-    }
-
-    juce::File folder { juce::File::getSpecialLocation (juce::File::tempDirectory)
-                            .getNonexistentChildFile ("kalvorin-host-state", "", false) };
-};
-
-juce::MemoryBlock blobOf (const juce::ValueTree& tree)
-{
-    juce::MemoryBlock block;
-    juce::MemoryOutputStream out (block, false);
-    tree.writeToStream (out);
-    return block;
-}
-
-/** The plug-in's state tree with the given References, active index, monitor and editor text. */
-juce::ValueTree kalvorinState (const std::vector<juce::String>& paths, int active, double monitor, const juce::String& editorState)
-{
-    juce::ValueTree state ("KalvorinState");
-    state.setProperty ("monitorRef", monitor, nullptr);
-    state.setProperty ("activeRefIndex", active, nullptr);
-    state.setProperty ("editorStateJson", editorState, nullptr);
-    juce::ValueTree refs ("refs");
-
-    for (const auto& path : paths)
-        refs.appendChild (juce::ValueTree ("ref").setProperty ("path", path, nullptr), nullptr);
-
-    state.appendChild (refs, nullptr);
-    return state;
-}
-
-/** A host chunk as JUCE's VST3 host writes one, carrying `component` as the plug-in
-    component's state. */
-juce::MemoryBlock hostChunkCarrying (const juce::MemoryBlock& component)
-{
-    juce::XmlElement xml ("VST3PluginState");
-    xml.createNewChildElement ("IComponent")->addTextElement (component.toBase64Encoding());
-    juce::MemoryBlock chunk;
-    juce::AudioProcessor::copyXmlToBinary (xml, chunk);
-    return chunk;
-}
-
-/** The plug-in component's state inside a host chunk; empty when there is none. */
-juce::MemoryBlock componentStateIn (const juce::MemoryBlock& chunk)
-{
-    juce::MemoryBlock component;
-    const auto xml = juce::AudioProcessor::getXmlFromBinary (chunk.getData(), (int) chunk.getSize());
-
-    if (xml != nullptr)
-        if (auto* element = xml->getChildByName ("IComponent"))
-            component.fromBase64Encoding (element->getAllSubText());
-
-    return component;
-}
-
-/** The plug-in's own tree inside the component state the VST3 layer writes. */
-juce::ValueTree pluginTreeIn (const juce::MemoryBlock& component)
-{
-    const auto* bytes = static_cast<const char*> (component.getData());
-
-    if (component.getSize() < kVstWHeaderBytes + kBankHeaderBytes
-        || std::memcmp (bytes, "VstW", 4) != 0
-        || std::memcmp (bytes + kVstWHeaderBytes, "CcnK", 4) != 0)
-        return {};
-
-    const auto size = juce::ByteOrder::bigEndianInt (bytes + kVstWHeaderBytes + kBankSizeOffset);
-    const auto offset = kVstWHeaderBytes + kBankHeaderBytes;
-
-    if (offset + size > component.getSize())
-        return {};
-
-    return juce::ValueTree::readFromData (bytes + offset, size);
-}
-
-juce::MemoryBlock chunkOf (juce::AudioPluginInstance& instance)
-{
-    juce::MemoryBlock chunk;
-    instance.getStateInformation (chunk);
-    return chunk;
-}
-
 void restore (juce::AudioPluginInstance& instance, const juce::MemoryBlock& chunk)
 {
     instance.setStateInformation (chunk.getData(), (int) chunk.getSize());
     juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
-}
-
-juce::AudioProcessorParameter* findParameter (juce::AudioPluginInstance& instance, const juce::String& name)
-{
-    for (auto* parameter : instance.getParameters())
-        if (parameter->getName (64) == name)
-            return parameter;
-
-    return nullptr;
-}
-
-std::vector<juce::String> pathsIn (const juce::ValueTree& state)
-{
-    std::vector<juce::String> paths;
-
-    for (const auto& ref : state.getChildWithName ("refs"))
-        paths.push_back (ref["path"].toString());
-
-    return paths;
 }
 
 struct HostState : ::testing::Test
@@ -192,7 +60,7 @@ TEST_F (HostState, plainTreeBytesAreNotAHostChunkAndChangeNothing)
     // JUCE's host takes only its own chunk (its XML with the component's state); bare bytes
     // of the plug-in's tree never reach the plug-in.
     const auto before = chunkOf (*a);
-    const auto tree = blobOf (kalvorinState ({ files.sine ("one.wav") }, 0, 1.0, "{}"));
+    const auto tree = blobOf (stateTree ({ files.sine ("one.wav") }, 0, 1.0, "{}"));
 
     restore (*a, tree);
 
@@ -205,7 +73,7 @@ TEST_F (HostState, referencesMoveToASecondInstanceByteForByte)
     const juce::String editorState (R"({"tabs":["one.wav","two.wav","three.wav"],"view":1})");
 
     // The plug-in's tree as the component state, without the VST3 layer's legacy header.
-    restore (*a, hostChunkCarrying (blobOf (kalvorinState (paths, 1, 0.0, editorState))));
+    restore (*a, hostChunkCarrying (blobOf (stateTree (paths, 1, 0.0, editorState))));
 
     const auto chunkA = chunkOf (*a);
     const auto savedByA = pluginTreeIn (componentStateIn (chunkA));
@@ -225,13 +93,13 @@ TEST_F (HostState, referencesMoveToASecondInstanceByteForByte)
 
 TEST_F (HostState, monitorChoiceSetByTheHostSurvivesIntoASecondInstance)
 {
-    auto* monitorA = findParameter (*a, "Monitor");
-    auto* monitorB = findParameter (*b, "Monitor");
+    auto* monitorA = HostedPlugin::findParameter (*a, "Monitor");
+    auto* monitorB = HostedPlugin::findParameter (*b, "Monitor");
     ASSERT_NE (monitorA, nullptr);
     ASSERT_NE (monitorB, nullptr);
     ASSERT_EQ (monitorB->getValue(), 0.0f);
 
-    restore (*a, hostChunkCarrying (blobOf (kalvorinState ({ files.sine ("one.wav") }, 0, 0.0, "{}"))));
+    restore (*a, hostChunkCarrying (blobOf (stateTree ({ files.sine ("one.wav") }, 0, 0.0, "{}"))));
     monitorA->setValueNotifyingHost (1.0f);
 
     const auto chunkA = chunkOf (*a);
@@ -245,11 +113,11 @@ TEST_F (HostState, monitorChoiceSetByTheHostSurvivesIntoASecondInstance)
 
 TEST_F (HostState, damagedComponentStateChangesNothing)
 {
-    restore (*b, hostChunkCarrying (blobOf (kalvorinState ({ files.sine ("one.wav"), files.sine ("two.wav") }, 1, 1.0, "{}"))));
+    restore (*b, hostChunkCarrying (blobOf (stateTree ({ files.sine ("one.wav"), files.sine ("two.wav") }, 1, 1.0, "{}"))));
     const auto before = chunkOf (*b);
     ASSERT_EQ (pathsIn (pluginTreeIn (componentStateIn (before))).size(), 2u);
 
-    const auto valid = blobOf (kalvorinState ({ files.sine ("three.wav") }, 0, 0.0, "{\"x\":1}"));
+    const auto valid = blobOf (stateTree ({ files.sine ("three.wav") }, 0, 0.0, "{\"x\":1}"));
     std::vector<std::pair<std::string, juce::MemoryBlock>> damaged;
 
     for (const auto length : { (size_t) 1, (size_t) 14, valid.getSize() / 2, valid.getSize() - 1 })

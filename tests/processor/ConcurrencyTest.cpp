@@ -194,3 +194,64 @@ TEST (ProcessorConcurrency, editorAndHostCallsRaceTheAudioThreadWithoutHarm)
     EXPECT_GT (audio.blocksProcessed.load(), kMinimumBlocks);
     EXPECT_GT (rounds, kMinimumEditorRounds);
 }
+
+TEST (ProcessorConcurrency, hostSavesOnItsOwnThreadWhileTheEditorChangesTheListAndItsText)
+{
+    TemporaryFolder temp;
+    ProcessorHarness harness (temp.folder);
+    auto& processor = *harness.processor;
+
+    const juce::File files[] = { temp.file ("a.wav"), temp.file ("b.wav") };
+    ASSERT_TRUE (AudioFileFixtures::writeSine (files[0], kHostRate, 2, 0.2, 440.0, 0.2f));
+    ASSERT_TRUE (AudioFileFixtures::writeSine (files[1], kHostRate, 1, 0.2, 880.0, 0.2f));
+
+    harness.prepare (kHostRate, kMaxBlock);
+    AudioThread audio (harness);
+
+    // The host's thread saves the project over and over; every save must be one whole state.
+    std::atomic<bool> saving { true };
+    std::atomic<int> saves { 0 }, damagedSaves { 0 };
+
+    std::thread host ([&]
+    {
+        while (saving.load())
+        {
+            juce::MemoryBlock blob;
+            processor.getStateInformation (blob);
+            const auto tree = juce::ValueTree::readFromData (blob.getData(), blob.getSize());
+            const auto count = tree.getChildWithName ("refs").getNumChildren();
+            const auto active = (int) tree["activeRefIndex"];
+
+            if (! tree.isValid() || count > 2 || active < -1 || active >= count)
+                damagedSaves.fetch_add (1);
+
+            saves.fetch_add (1);
+        }
+    });
+
+    // Meanwhile the editor, on the message thread, loads, switches and closes References and
+    // keeps its text.
+    juce::Random random (5);
+    int rounds = 0;
+
+    for (const auto end = std::chrono::steady_clock::now() + kRunTime; std::chrono::steady_clock::now() < end; ++rounds)
+    {
+        const auto count = (int) processor.references.size();
+
+        switch (random.nextInt (4))
+        {
+            case 0:  processor.addReference (files[random.nextInt (2)].getFullPathName()); break;
+            case 1:  if (count > 0) processor.removeReference (random.nextInt (count)); break;
+            case 2:  processor.setActiveReference (random.nextInt (count + 1) - 1); break;
+            default: processor.setEditorStateJson ("{\"currentTab\":" + juce::String (rounds) + "}"); break;
+        }
+    }
+
+    saving.store (false);
+    host.join();
+    audio.stop();
+
+    EXPECT_EQ (damagedSaves.load(), 0);
+    EXPECT_GT (saves.load(), kMinimumEditorRounds);
+    EXPECT_GT (rounds, kMinimumEditorRounds);
+}

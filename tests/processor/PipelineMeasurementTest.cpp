@@ -423,6 +423,41 @@ TEST_F (PipelineMeasurement, spectraArePublishedEveryHopIntoTheirOwnSnapshotAndS
     EXPECT_EQ (sequenceOf (src), srcHeld + 1) << "publication resumes with the next hop";
 }
 
+// A spectrum frame is the heaviest work of a block; with small host blocks, whose period is
+// short, the Source's and the Reference's frames must not fall into the same block, neither
+// from the start nor after the transport restarts.
+TEST_F (PipelineMeasurement, withSmallBlocksTheTwoSpectraAreNeverPublishedInTheSameBlock)
+{
+    constexpr int block = 32;
+    harness.prepare (kRate, block);
+    ASSERT_EQ (addReference ("r.wav", tone (1000.0, 0.5f, 0.5f)), 0);
+    auto source = tone (500.0, 0.5f, 0.5f);
+
+    auto& ref = processor.referenceSpectrumSnapshot;
+    auto& src = processor.sourceSpectrumSnapshot;
+    int together = 0, referenceFrames = 0, sourceFrames = 0;
+
+    for (const auto playing : { true, false, true })
+    {
+        harness.playHead.playing = playing;
+
+        for (int b = 0; b < 4 * kHop / block; ++b)
+        {
+            const auto refBefore = sequenceOf (ref), srcBefore = sequenceOf (src);
+            run (1, source, block);
+            const auto refNew = sequenceOf (ref) != refBefore;
+            const auto srcNew = sequenceOf (src) != srcBefore;
+            referenceFrames += refNew ? 1 : 0;
+            sourceFrames += srcNew ? 1 : 0;
+            together += refNew && srcNew ? 1 : 0;
+        }
+    }
+
+    EXPECT_EQ (referenceFrames, 12);
+    EXPECT_EQ (sourceFrames, 12);
+    EXPECT_EQ (together, 0);
+}
+
 TEST_F (PipelineMeasurement, bandSnapshotIsPublishedAfterEachBlockUnlessTheEditorHoldsItsLock)
 {
     harness.prepare (kRate, kBlock);

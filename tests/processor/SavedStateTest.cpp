@@ -3,7 +3,9 @@
 // damaged or foreign blobs are refused without touching what the user has.
 #include "engine/StateBlobReader.h"
 #include "support/AudioFileFixtures.h"
+#include "support/MessageLoop.h"
 #include "support/ProcessorHarness.h"
+#include "support/SavedStateTrees.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +27,9 @@
 
 namespace
 {
+using SavedStateTrees::blobOf;
+using SavedStateTrees::stateTree;
+
 constexpr double kRate = 48000.0;
 constexpr int kBlock = 512;
 constexpr double kFileSeconds = 0.25;
@@ -33,14 +38,6 @@ constexpr double kFileSeconds = 0.25;
 constexpr double kHangGuardSeconds = 2.0;
 
 const juce::Identifier kEditorState { "editorStateJson" };
-
-juce::MemoryBlock blobOf (const juce::ValueTree& tree)
-{
-    juce::MemoryBlock block;
-    juce::MemoryOutputStream out (block, false);
-    tree.writeToStream (out);
-    return block;
-}
 
 juce::MemoryBlock stateOf (KalvorinAudioProcessor& processor)
 {
@@ -55,12 +52,12 @@ struct Observed
     std::vector<juce::String> paths;
     int active = -1;
     float monitor = 0.0f;
-    juce::var editorState;
+    juce::String editorState;
 
     bool operator== (const Observed& other) const
     {
         return paths == other.paths && active == other.active && monitor == other.monitor
-            && editorState.isVoid() == other.editorState.isVoid() && editorState == other.editorState;
+            && editorState == other.editorState;
     }
 };
 
@@ -72,7 +69,7 @@ void PrintTo (const Observed& o, std::ostream* os)
         *os << " " << p;
 
     *os << ", active " << o.active << ", monitor " << o.monitor << ", editor state "
-        << (o.editorState.isVoid() ? juce::String ("(none)") : o.editorState.toString()) << " }";
+        << (o.editorState.isEmpty() ? juce::String ("(none)") : o.editorState) << " }";
 }
 
 Observed observe (KalvorinAudioProcessor& processor)
@@ -84,7 +81,7 @@ Observed observe (KalvorinAudioProcessor& processor)
 
     o.active = processor.getActiveReferenceIndex();
     o.monitor = processor.parameters.getParameter ("monitorRef")->getValue();
-    o.editorState = processor.parameters.state.getProperty (kEditorState);
+    o.editorState = processor.getEditorStateJson();
     return o;
 }
 
@@ -137,30 +134,6 @@ struct Instance
     ProcessorHarness harness { temp.folder };
 };
 
-/** A state tree as the plug-in writes it, with the given paths and values. */
-juce::ValueTree stateTree (const std::vector<juce::String>& paths, const juce::var& activeRefIndex,
-                           const juce::var& monitorRef = 0.0, const juce::var& editorState = {})
-{
-    juce::ValueTree state (StateBlobReader::kStateType);
-
-    if (! monitorRef.isVoid())
-        state.setProperty ("monitorRef", monitorRef, nullptr);
-
-    if (! activeRefIndex.isVoid())
-        state.setProperty ("activeRefIndex", activeRefIndex, nullptr);
-
-    if (! editorState.isVoid())
-        state.setProperty ("editorStateJson", editorState, nullptr);
-
-    juce::ValueTree refs ("refs");
-
-    for (const auto& path : paths)
-        refs.appendChild (juce::ValueTree ("ref").setProperty ("path", path, nullptr), nullptr);
-
-    state.appendChild (refs, nullptr);
-    return state;
-}
-
 struct SavedState : ::testing::Test
 {
     Instance a;
@@ -178,7 +151,7 @@ TEST_F (SavedState, roundTripKeepsMonitorReferencesActiveIndexAndEditorState)
 
     processor.setActiveReference (2);
     a.harness.setMonitor (1);
-    processor.parameters.state.setProperty (kEditorState, R"({"tabs":["three.aiff","one.wav"],"view":2})", nullptr);
+    processor.setEditorStateJson (R"({"tabs":["three.aiff","one.wav"],"view":2})");
     const auto saved = stateOf (processor);
 
     Instance b;
@@ -202,7 +175,7 @@ TEST_F (SavedState, blobIsOneKalvorinStateTreeWithItsValuesInOrder)
     processor.addReference (two);
     processor.setActiveReference (1);
     a.harness.setMonitor (1);
-    processor.parameters.state.setProperty (kEditorState, "{}", nullptr);
+    processor.setEditorStateJson ("{}");
 
     const auto blob = stateOf (processor);
     const auto tree = juce::ValueTree::readFromData (blob.getData(), blob.getSize());
@@ -254,12 +227,11 @@ TEST_F (SavedState, stateWithoutReferencesHoldsAnEmptyListAndRestoringItEmptiesT
 
 TEST_F (SavedState, emptyEditorStateTextIsNotWritten)
 {
-    for (const juce::var& editorState : { juce::var(), juce::var ("") })
+    // Never set, and set empty.
+    for (const auto setEmpty : { false, true })
     {
-        if (editorState.isVoid())
-            processor.parameters.state.removeProperty (kEditorState, nullptr);
-        else
-            processor.parameters.state.setProperty (kEditorState, editorState, nullptr);
+        if (setEmpty)
+            processor.setEditorStateJson ({});
 
         const auto blob = stateOf (processor);
         const auto tree = juce::ValueTree::readFromData (blob.getData(), blob.getSize());
@@ -309,7 +281,7 @@ TEST_F (SavedState, restoreRequestsTheReferenceResetAndForgetsItsReadings)
 
 TEST_F (SavedState, restoreWithoutEditorStateOrMonitorKeepsThoseAsTheyWere)
 {
-    processor.parameters.state.setProperty (kEditorState, R"({"tabs":[]})", nullptr);
+    processor.setEditorStateJson (R"({"tabs":[]})");
     a.harness.setMonitor (1);
     const auto path = a.sine ("one.wav");
 
@@ -319,10 +291,30 @@ TEST_F (SavedState, restoreWithoutEditorStateOrMonitorKeepsThoseAsTheyWere)
     {
         a.restore (blobOf (tree));
 
-        EXPECT_EQ (processor.parameters.state[kEditorState].toString(), R"({"tabs":[]})");
+        EXPECT_EQ (processor.getEditorStateJson(), R"({"tabs":[]})");
         EXPECT_EQ (processor.parameters.getParameter ("monitorRef")->getValue(), 1.0f);
         EXPECT_EQ (observe (processor).paths, std::vector<juce::String> { path });
     }
+}
+
+TEST_F (SavedState, restoredEditorTextReachesTheParameterTreeOnlyOnTheMessageThread)
+{
+    const auto path = a.sine ("one.wav");
+
+    // Restored on the message thread (this one), the tree's copy follows at once.
+    a.restore (blobOf (stateTree ({ path }, 0, 0.0, R"({"tabs":[1]})")));
+    EXPECT_EQ (processor.parameters.state[kEditorState].toString(), R"({"tabs":[1]})");
+
+    // Restored on a host thread, the text is there at once but the tree is left to the message
+    // thread, which copies it on its next turn.
+    std::thread host ([&] { a.restore (blobOf (stateTree ({ path }, 0, 0.0, R"({"tabs":[2]})"))); });
+    host.join();
+
+    EXPECT_EQ (processor.getEditorStateJson(), R"({"tabs":[2]})");
+    EXPECT_EQ (processor.parameters.state[kEditorState].toString(), R"({"tabs":[1]})");
+
+    deliverPendingMessages();
+    EXPECT_EQ (processor.parameters.state[kEditorState].toString(), R"({"tabs":[2]})");
 }
 
 TEST_F (SavedState, monitorChoiceFromTheBlobIsAlwaysALegalChoice)
@@ -491,7 +483,7 @@ struct RestoreOverLoadedProcessor : ::testing::Test
         ASSERT_EQ (processor.addReference (a.sine ("two.wav")), 1);
         processor.setActiveReference (1);
         a.harness.setMonitor (1);
-        processor.parameters.state.setProperty (kEditorState, R"({"tabs":["two.wav"]})", nullptr);
+        processor.setEditorStateJson (R"({"tabs":["two.wav"]})");
         before = observe (processor);
         processor.resetReferenceRequested.store (false);
     }
@@ -631,7 +623,7 @@ TEST_F (RestoreOverLoadedProcessor, everyTruncationOfARealStateChangesNothing)
     Instance other;
     other->addReference (other.sine ("first.wav"));
     other->addReference (other.sine ("second.wav"));
-    other->parameters.state.setProperty (kEditorState, R"({"tabs":["first.wav","second.wav"]})", nullptr);
+    other->setEditorStateJson (R"({"tabs":["first.wav","second.wav"]})");
     const auto saved = stateOf (*other);
 
     for (size_t length = 0; length < saved.getSize(); ++length)

@@ -1,5 +1,6 @@
 #include "engine/TruePeakMeter.h"
 #include "support/AllocationGuard.h"
+#include "support/FrameworkEngines.h"
 
 #include <gtest/gtest.h>
 
@@ -227,4 +228,31 @@ TEST (TruePeakMeter, bufferWithMoreChannelsThanPreparedIsMeasuredOnThePreparedOn
     meter.process (block, true);
 
     EXPECT_FLOAT_EQ (meter.samplePeakHold.load(), 0.25f);
+}
+
+// The meter computes only the oversampling filters' non-trivial outputs, several at a time; the
+// framework's own 4x oversampler must read the same, to the bit, block by block, whatever the
+// rate, the host's block sizes and the signal (bursts over full scale, silence, NaN).
+TEST (TruePeakMeter, blockTruePeaksEqualThoseOfTheFrameworksOversamplerToTheBit)
+{
+    for (const auto rate : { 44100.0, 96000.0 })
+    {
+        constexpr int prepared = 512;
+        TruePeakMeter meter;
+        FrameworkTruePeak framework;
+        meter.prepare (2, prepared, rate);
+        framework.prepare (2, prepared);
+
+        int blocks = 0;
+
+        forEachVaryingBlock (makeTestProgramme (rate, 2.0, 3), [&] (const juce::AudioBuffer<float>& block)
+        {
+            meter.process (block, true);
+            const auto expected = framework.process (block);
+            ASSERT_EQ (meter.takeTruePeakHold(), expected) << "block " << blocks << " at " << rate << " Hz";
+            ++blocks;
+        });
+
+        EXPECT_GT (blocks, 100);
+    }
 }

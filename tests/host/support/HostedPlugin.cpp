@@ -29,3 +29,12 @@ std::unique_ptr<juce::AudioPluginInstance> HostedPlugin::create (const juce::Str
     juce::VST3PluginFormat format;
     return format.createInstanceFromDescription (description, sampleRate, blockSize, error);
 }
+
+juce::AudioProcessorParameter* HostedPlugin::findParameter (juce::AudioPluginInstance& instance, const juce::String& name)
+{
+    for (auto* parameter : instance.getParameters())
+        if (parameter->getName (64) == name)
+            return parameter;
+
+    return nullptr;
+}

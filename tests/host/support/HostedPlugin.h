@@ -15,4 +15,7 @@ struct HostedPlugin
                                                                double sampleRate,
                                                                int blockSize,
                                                                juce::String& error);
+
+    /** The instance's parameter whose name is `name`, or null. */
+    static juce::AudioProcessorParameter* findParameter (juce::AudioPluginInstance& instance, const juce::String& name);
 };
