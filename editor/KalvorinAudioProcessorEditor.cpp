@@ -29,7 +29,6 @@ constexpr const char* kProductWebAddress = "";
 const juce::Colour kTabColour { 0xff0b1713 };
 
 const juce::String kMonitorParameterId { "monitorRef" };
-const juce::Identifier kEditorStateKey { "editorStateJson" };
 const juce::Identifier kFullPathKey { "fullPath" };
 const juce::Identifier kRefIndexKey { "refIndex" };
 const juce::Identifier kPlusTabKey { "isPlusTab" };
@@ -962,12 +961,14 @@ void KalvorinAudioProcessorEditor::handleTabMenuResult (int result, int tabIndex
 //==============================================================================
 juce::String KalvorinAudioProcessorEditor::readStoredEditorState() const
 {
-    return processor.parameters.state.getProperty (kEditorStateKey).toString();
+    return processor.getEditorStateJson();
 }
 
 void KalvorinAudioProcessorEditor::storeEditorState (const juce::String& text)
 {
-    processor.parameters.state.setProperty (kEditorStateKey, text, nullptr);
+    // The processor keeps the text for the host's state calls, whatever thread they come on.
+    if (text != processor.getEditorStateJson())
+        processor.setEditorStateJson (text);
 }
 
 void KalvorinAudioProcessorEditor::saveEditorState()
