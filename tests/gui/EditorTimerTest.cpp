@@ -18,6 +18,7 @@
 namespace
 {
 constexpr double kSampleRate = 48000.0;
+constexpr double kReferenceSeconds = 6.0;
 
 /** A stereo sine of the given amplitude and frequency. */
 juce::AudioBuffer<float> makeSine (float amplitude, double frequency, double seconds)
@@ -53,14 +54,9 @@ struct HostNotifications final : juce::AudioProcessorListener
 class EditorTimer : public ::testing::Test
 {
 protected:
-    KalvorinAudioProcessorEditor& openWith (const juce::StringArray& names, double seconds = 6.0)
+    KalvorinAudioProcessorEditor& openWith (const juce::StringArray& names)
     {
-        for (const auto& name : names)
-            session.harness.processor->addReference (session.writeWav (name, seconds).getFullPathName());
-
-        auto& editor = session.open();
-        deliverPendingMessages();
-        return editor;
+        return session.openWithReferences (names, kReferenceSeconds);
     }
 
     KalvorinAudioProcessor& processor() { return *session.harness.processor; }

@@ -32,6 +32,9 @@ void EditorPlayback::playBlock()
 
     session.harness.process (block);
     samplesSinceTick += blockSize;
+
+    if (onBlock)
+        onBlock();
 }
 
 void EditorPlayback::playOneTick()

@@ -2,6 +2,8 @@
 
 #include "support/EditorSession.h"
 
+#include <functional>
+
 /**
     Plays audio through an editor session's processor the way a host does and ticks the editor's
     timer in step with it: after every timer interval's worth of audio (the interval the timer
@@ -27,6 +29,9 @@ public:
 
     /** Samples per block. */
     int blockSize = 256;
+
+    /** Called after every block, for example to run the waveform's playhead timer in audio time. */
+    std::function<void()> onBlock;
 
 private:
     EditorSession& session;
