@@ -5,6 +5,7 @@
 
 #include "support/AudioFileFixtures.h"
 #include "support/EditorPlayback.h"
+#include "support/MessageLoop.h"
 #include "support/MusicFixtures.h"
 #include "tab/DisplayHost.h"
 
@@ -30,7 +31,8 @@ protected:
             const auto file = session.folder.file ("Reference.wav");
             ASSERT_TRUE (AudioFileFixtures::writeWav (file, *referenceMusic, kSampleRate));
             session.harness.processor->addReference (file.getFullPathName());
-            session.openWithReferences ({}, 0.0);
+            session.open();
+            deliverPendingMessages();
         }
         else
         {
