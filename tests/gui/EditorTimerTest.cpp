@@ -291,3 +291,25 @@ TEST_F (EditorTimer, settingsReachEveryTabOnTheNextTick)
     EXPECT_EQ (pages()[2]->meters.getLeftUnit(), MeterUnit::LufsIntegrated);
     EXPECT_EQ (pages()[2]->displayHost.spectrumView.getPlotStyle(), BandDisplayBase::PlotStyle::Lines);
 }
+
+// Only the current tab's waveform polls the playhead, and it polls the active Reference's.
+TEST_F (EditorTimer, onlyTheCurrentTabsWaveformFollowsTheEnginesPlayhead)
+{
+    auto& editor = openWith ({ "A.wav", "B.wav" });
+    const auto tabPages = pages();
+    ASSERT_EQ (tabPages.size(), 2u);
+
+    for (int current = 0; current < 2; ++current)
+    {
+        editor.getTabs().setCurrentTabIndex (current);
+        EXPECT_EQ (processor().getActiveReferenceIndex(), current);
+
+        for (int i = 0; i < 2; ++i)
+            EXPECT_EQ (tabPages[(size_t) i]->signalDisplay.isPlayheadTimerRunning(), i == current) << current << " " << i;
+
+        auto& display = tabPages[(size_t) current]->signalDisplay;
+        ASSERT_TRUE (display.hasPlayheadSource && display.getPlayheadSeconds);
+        processor().requestSeek (1.25 + current);
+        EXPECT_DOUBLE_EQ (display.getPlayheadSeconds(), 1.25 + current);
+    }
+}
