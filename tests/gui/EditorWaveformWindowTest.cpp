@@ -9,6 +9,7 @@
 #include "support/MusicFixtures.h"
 #include "support/XTestInput.h"
 #include "support/Xdotool.h"
+#include "tab/DisplayHost.h"
 
 #include <gtest/gtest.h>
 
@@ -163,4 +164,34 @@ TEST (EditorWaveformWindow, aReferencePlaysThePlayheadMovesAndTheEngineWrapsAtTh
 
     display.getPlayheadSeconds = editorPlayhead;
     display.onSeek = editorSeek;
+}
+
+// The analysis view's LOOP / HISTORY switch names the half under the real pointer.
+TEST (EditorWaveformWindow, theAnalysisSourceSwitchTooltipNamesTheHalfUnderThePointer)
+{
+    if (! XTestInput::isAvailable())
+        GTEST_SKIP() << "no X display with XTest";
+
+    EditorSession session;
+    session.harness.processor->addReference (session.writeWav ("A.wav").getFullPathName());
+    session.showOnScreen();
+    auto* page = session.currentPage();
+    ASSERT_NE (page, nullptr);
+    page->setViewMode (static_cast<int> (ViewMode::Analysis));
+    auto& sourceSwitch = page->analysisSourceSwitch;
+    ASSERT_TRUE (sourceSwitch.isShowing());
+
+    const auto pointAt = [&] (float share)
+    {
+        return sourceSwitch.localPointToGlobal (juce::Point<int> (juce::roundToInt ((float) sourceSwitch.getWidth() * share),
+                                                                  sourceSwitch.getHeight() / 2));
+    };
+
+    XTestInput::moveTo (pointAt (0.25f));
+    MessagePump::runFor (100);
+    EXPECT_EQ (sourceSwitch.getTooltip(), "Analyze the retained playback history");
+
+    XTestInput::moveTo (pointAt (0.75f));
+    MessagePump::runFor (100);
+    EXPECT_EQ (sourceSwitch.getTooltip(), "Analyze complete passes of the active loop; use history when no loop is active");
 }
