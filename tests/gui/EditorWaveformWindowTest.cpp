@@ -105,8 +105,8 @@ TEST (EditorWaveformWindow, aReferencePlaysThePlayheadMovesAndTheEngineWrapsAtTh
     }
 
     // Let the readouts settle on three seconds of both signals, then the picture.
-    MessagePump::runFor (3000);
     const auto& values = page->meters.getValues();
+    EXPECT_TRUE (MessagePump::runUntil ([&] { return values.levelMatchReady; }, 3 * kTimeoutMs));
     EXPECT_TRUE (values.transportPlaying);
     EXPECT_TRUE (std::isfinite (values.sourceShortTermLufs) && std::isfinite (values.referenceShortTermLufs));
     EXPECT_GT (values.sourceShortTermLufs, values.referenceShortTermLufs + 6.0f);
