@@ -1,10 +1,12 @@
 #include "editor/KalvorinAudioProcessorEditor.h"
 
 #include "editor/EditorLayout.h"
+#include "editor/EditorSettings.h"
 #include "editor/EditorStateJson.h"
 #include "editor/EditorText.h"
 #include "editor/ReferenceFileCheck.h"
 #include "editor/SettingsComponent.h"
+#include "editor/SnapshotPresenter.h"
 #include "engine/KalvorinAudioProcessor.h"
 #include "engine/ThemePalette.h"
 #include "resources/EmbeddedResources.h"
@@ -29,14 +31,9 @@ constexpr const char* kProductWebAddress = "";
 const juce::Colour kTabColour { 0xff0b1713 };
 
 const juce::String kMonitorParameterId { "monitorRef" };
-const juce::Identifier kEditorStateKey { "editorStateJson" };
-const juce::Identifier kFullPathKey { "fullPath" };
-const juce::Identifier kRefIndexKey { "refIndex" };
 const juce::Identifier kPlusTabKey { "isPlusTab" };
 /** A seek of a page whose Reference was not active when it was asked for. */
 const juce::Identifier kPendingSeekKey { "pendingSeekSeconds" };
-
-const juce::String kSettingsSection { SettingsStore::kGeneralSection };
 
 juce::Image loadEmbeddedImage (const char* resourceName)
 {
@@ -72,12 +69,12 @@ const juce::Image& getMenuSettingsIcon()
 
 int getRefIndex (const juce::Component& page)
 {
-    return (int) page.getProperties().getWithDefault (kRefIndexKey, -1);
+    return (int) page.getProperties().getWithDefault (SignalViewTab::refIndexProperty, -1);
 }
 
 juce::String getFullPath (const juce::Component& page)
 {
-    return page.getProperties()[kFullPathKey].toString();
+    return page.getProperties()[SignalViewTab::fullPathProperty].toString();
 }
 }
 
@@ -170,8 +167,8 @@ KalvorinAudioProcessorEditor::KalvorinAudioProcessorEditor (KalvorinAudioProcess
     setResizable (true, true);
     setResizeLimits (kMinWidth, kMinHeight, kMaxWidth, kMaxHeight);
 
-    if (auto* sizeLimits = getConstrainer())
-        sizeLimits->setFixedAspectRatio ((double) kDefaultWidth / (double) kDefaultHeight);
+    if (auto* sizeConstrainer = getConstrainer())
+        sizeConstrainer->setFixedAspectRatio ((double) kDefaultWidth / (double) kDefaultHeight);
 
     setSize (kDefaultWidth, kDefaultHeight);
 
@@ -183,11 +180,19 @@ KalvorinAudioProcessorEditor::KalvorinAudioProcessorEditor (KalvorinAudioProcess
     if (processor.parameters.getParameter (kMonitorParameterId) != nullptr)
         processor.parameters.addParameterListener (kMonitorParameterId, this);
 
+    // An emptied history leaves every tab's analysis saying so.
+    recorder.onHistoryCleared = [this] (const AdviceReport& report)
+    {
+        for (int i = 0; i < tabs.getNumTabs(); ++i)
+            if (auto* page = getReferencePage (i))
+                page->displayHost.analysisView.setReport (report);
+    };
+
     applyMeterUnitSettings();
     applyPlotStyleSetting();
     applyHistorySettings();
 
-    startTimer (1000 / timerRateHz);
+    startTimer (TimerFeed::intervalMsForRate (TimerFeed::kInitialRateHz));
 
     restoreTabs();
 }
@@ -197,6 +202,8 @@ KalvorinAudioProcessorEditor::~KalvorinAudioProcessorEditor()
     stopTimer();
     processor.parameters.removeParameterListener (kMonitorParameterId, this);
     saveEditorState();
+
+    recorder.onHistoryCleared = nullptr;
 
     tabs.onCurrentTabChanged = nullptr;
     tabs.getTabbedButtonBar().removeMouseListener (this);
@@ -323,7 +330,60 @@ void KalvorinAudioProcessorEditor::applyPendingMonitorSelection()
 void KalvorinAudioProcessorEditor::timerCallback()
 {
     applyPendingMonitorSelection();
-    // The meters, views and playback history are fed here from what the engine published.
+    applyMeterUnitSettings();
+    applyPlotStyleSetting();
+    applyHistorySettings();
+
+    auto* tab = currentSignalViewTab();
+
+    if (const auto intervalMs = timerFeed.takeIntervalChange (tab != nullptr ? std::optional<int> (tab->getViewMode()) : std::nullopt))
+        startTimer (*intervalMs);
+
+    timerFeed.readMeters (getTimerInterval());
+
+    if (tab != nullptr)
+        tab->meters.setValues (timerFeed.meterValues());
+
+    timerFeed.updateLiveSnapshot (liveSnapshot);
+    recordPlaybackHistory (tab);
+
+    if (tab != nullptr)
+        tab->syncToolbar();
+}
+
+void KalvorinAudioProcessorEditor::recordPlaybackHistory (SignalViewTab* tab)
+{
+    const auto playing = timerFeed.getLastReading().playing;
+    auto& reader = timerFeed.getReader();
+    const auto position = reader.readPlayheadSeconds();
+
+    if (tab == nullptr)
+    {
+        recorder.recordPlaybackHistory (nullptr, playing, position, liveSnapshot, getTimerInterval());
+        return;
+    }
+
+    reader.readLiveMeasurements (liveSnapshot);
+    auto target = targetFor (*tab);
+    recorder.recordPlaybackHistory (&target, playing, position, liveSnapshot, getTimerInterval());
+}
+
+SignalViewTab* KalvorinAudioProcessorEditor::currentSignalViewTab() const
+{
+    return getReferencePage (tabs.getCurrentTabIndex());
+}
+
+SignalViewTabTarget KalvorinAudioProcessorEditor::targetFor (SignalViewTab& tab)
+{
+    return SignalViewTabTarget (tab, [this] (SignalViewTab& page, const AnalysisSnapshot& snapshot, bool live)
+                                {
+                                    pushSnapshotToTab (page, snapshot, live);
+                                });
+}
+
+void KalvorinAudioProcessorEditor::pushSnapshotToTab (SignalViewTab& tab, const AnalysisSnapshot& snapshot, bool live)
+{
+    SnapshotPresenter::push (snapshot, tab, live, timerFeed.getReader().readOutputSelection());
 }
 
 void KalvorinAudioProcessorEditor::applyMonitorSelectionToTabs (bool sourceSelected)
@@ -335,30 +395,29 @@ void KalvorinAudioProcessorEditor::applyMonitorSelectionToTabs (bool sourceSelec
 
 void KalvorinAudioProcessorEditor::applyMeterUnitSettings()
 {
-    meterUnitLeft = 2;
-    meterUnitRight = 0;
+    const auto units = timerFeed.takeChangedMeterUnits (processor.settingsStore);
+
+    if (! units.has_value())
+        return;
+
+    for (int i = 0; i < tabs.getNumTabs(); ++i)
+        if (auto* page = getReferencePage (i))
+            page->meters.setMeterUnits (units->left, units->right);
 }
 
 void KalvorinAudioProcessorEditor::applyPlotStyleSetting()
 {
-    const auto style = processor.settingsStore.getValue (kSettingsSection, "AnalyzerPlotStyle", "Bars") == "Lines"
-                           ? BandDisplayBase::PlotStyle::Lines
-                           : BandDisplayBase::PlotStyle::Bars;
+    const auto style = EditorSettings::readPlotStyle (processor.settingsStore);
 
     for (int i = 0; i < tabs.getNumTabs(); ++i)
-    {
         if (auto* page = getReferencePage (i))
-        {
-            page->displayHost.spectrumView.setPlotStyle (style);
-            page->displayHost.differenceView.setPlotStyle (style);
-        }
-    }
+            SnapshotPresenter::applyPlotStyle (*page, style);
 }
 
 void KalvorinAudioProcessorEditor::applyHistorySettings()
 {
-    historyEnabled = true;
-    historySeconds = 10.0;
+    const auto history = EditorSettings::readHistory (processor.settingsStore);
+    recorder.setHistorySettings (history.enabled, history.seconds);
 }
 
 //==============================================================================
@@ -456,7 +515,7 @@ void KalvorinAudioProcessorEditor::recomputeTabReferenceIndices()
         if (auto* page = tabs.getTabContentComponent (i))
         {
             const auto found = indexByPath.find (getFullPath (*page));
-            page->getProperties().set (kRefIndexKey, found != indexByPath.end() ? found->second : -1);
+            page->getProperties().set (SignalViewTab::refIndexProperty, found != indexByPath.end() ? found->second : -1);
         }
     }
 }
@@ -635,12 +694,12 @@ void KalvorinAudioProcessorEditor::addReferenceTab (const juce::File& file, int 
 
     const auto title = EditorText::shortenTabTitle (file.getFileName());
     auto page = std::make_unique<SignalViewTab> (title, formatManager, thumbnailCache, file);
-    page->getProperties().set (kFullPathKey, path);
-    page->getProperties().set (kRefIndexKey, refIndex < 0 ? -1 : refIndex);
+    page->getProperties().set (SignalViewTab::fullPathProperty, path);
+    page->getProperties().set (SignalViewTab::refIndexProperty, refIndex < 0 ? -1 : refIndex);
 
     auto* tab = page.get();
 
-    tab->signalDisplay.getPlayheadSeconds = [this] { return processor.getActiveReferencePositionSeconds(); };
+    tab->signalDisplay.getPlayheadSeconds = [this] { return timerFeed.getReader().readPlayheadSeconds(); };
     tab->signalDisplay.hasPlayheadSource = true;
 
     tab->signalDisplay.onSeek = [this, tab] (double seconds, SignalDisplay::SeekOrigin origin)
@@ -648,22 +707,20 @@ void KalvorinAudioProcessorEditor::addReferenceTab (const juce::File& file, int 
         handleSeek (*tab, origin, seconds);
     };
 
-    tab->displayHost.analysisView.onAnalysisSourceChanged = [this]
-    {
-        analysisDirty = true;
-        nextStatusUpdateMs = 0.0;
-    };
+    tab->displayHost.analysisView.onAnalysisSourceChanged = [this] { recorder.analysisSourceChanged(); };
 
     tab->onOutputSelectionChanged = [this] (OutputSelection selection)
     {
+        // The tabs follow through the parameter listener, like for the host's own changes.
         if (auto* parameter = processor.parameters.getParameter (kMonitorParameterId))
-            parameter->setValueNotifyingHost (selection == OutputSelection::Reference ? 0.0f : 1.0f);
+            parameter->setValueNotifyingHost (monitorValueFor (selection));
     };
 
     tab->displayHost.onPlotStyleChanged = [this] (BandDisplayBase::PlotStyle style)
     {
-        processor.settingsStore.setValue (kSettingsSection, "AnalyzerPlotStyle",
-                                          style == BandDisplayBase::PlotStyle::Lines ? "Lines" : "Bars");
+        processor.settingsStore.setValue (SettingsStore::kGeneralSection, EditorSettings::kPlotStyleKey,
+                                          style == BandDisplayBase::PlotStyle::Lines ? EditorSettings::kLinesStyleText
+                                                                                     : EditorSettings::kDefaultStyleText);
         processor.settingsStore.save();
         applyPlotStyleSetting();
     };
@@ -671,28 +728,21 @@ void KalvorinAudioProcessorEditor::addReferenceTab (const juce::File& file, int 
     tab->onLevelMatchModeChanged = [this] (int mode)
     {
         mode = juce::jlimit (0, 2, mode);
-        processor.settingsStore.setValue (kSettingsSection, "LevelMatchMode", juce::String (mode));
         processor.setLevelMatchMode (mode);
-        processor.settingsStore.save();
+        EditorSettings::saveLevelMatchMode (processor.settingsStore, mode);
 
         for (int i = 0; i < tabs.getNumTabs(); ++i)
-            if (auto* other = getReferencePage (i))
-                other->meters.setLevelMatchMode (mode);
+            if (auto* anyPage = getReferencePage (i))
+                anyPage->meters.setLevelMatchMode (mode);
     };
 
     tab->displayHost.onBandSelectionChanged = [this] (FocusBand band) { processor.setFocusBand (band); };
 
-    const auto style = processor.settingsStore.getValue (kSettingsSection, "AnalyzerPlotStyle", "Bars") == "Lines"
-                           ? BandDisplayBase::PlotStyle::Lines
-                           : BandDisplayBase::PlotStyle::Bars;
-    tab->displayHost.spectrumView.setPlotStyle (style);
-    tab->displayHost.differenceView.setPlotStyle (style);
-    tab->meters.setLevelMatchMode (juce::jlimit (0, 2, processor.settingsStore.getInt (kSettingsSection, "LevelMatchMode", 0)));
-    tab->meters.setMeterUnits (meterUnitLeft, meterUnitRight);
-
-    const auto* monitor = processor.parameters.getRawParameterValue (kMonitorParameterId);
-    const auto sourceMonitored = monitor != nullptr && ! (monitor->load() < 0.5f);
-    tab->meters.setOutputSelection (sourceMonitored ? OutputSelection::Source : OutputSelection::Reference);
+    SnapshotPresenter::applyPlotStyle (*tab, EditorSettings::readPlotStyle (processor.settingsStore));
+    tab->meters.setLevelMatchMode (juce::jlimit (0, 2, processor.settingsStore.getInt (SettingsStore::kGeneralSection,
+                                                                                        EditorSettings::kLevelMatchModeKey, 0)));
+    tab->meters.setMeterUnits (timerFeed.getMeterUnits().left, timerFeed.getMeterUnits().right);
+    tab->meters.setOutputSelection (timerFeed.getReader().readOutputSelection());
 
     if (hasView)
         tab->restoreViewState (*view);
@@ -724,7 +774,7 @@ void KalvorinAudioProcessorEditor::addReferenceTab (const juce::File& file, int 
     });
 }
 
-void KalvorinAudioProcessorEditor::handleSeek (SignalViewTab& tab, SignalDisplay::SeekOrigin, double seconds)
+void KalvorinAudioProcessorEditor::handleSeek (SignalViewTab& tab, SignalDisplay::SeekOrigin origin, double seconds)
 {
     const auto refIndex = getRefIndex (tab);
 
@@ -737,7 +787,27 @@ void KalvorinAudioProcessorEditor::handleSeek (SignalViewTab& tab, SignalDisplay
     }
 
     tab.getProperties().remove (kPendingSeekKey);
+
+    // What the transport and the playhead were before the jump decide what the jump means.
+    const auto playing = processor.isPlaying.load();
+    auto& reader = timerFeed.getReader();
+    const auto positionBeforeSeek = reader.readPlayheadSeconds();
+
+    // The processor refuses a seek without an active Reference or without a file rate.
     processor.requestSeek (seconds);
+
+    if (! playing)
+        reader.readLiveMeasurements (liveSnapshot);
+
+    auto target = targetFor (tab);
+    const auto response = recorder.handleSeek (target, origin, seconds, playing, positionBeforeSeek, liveSnapshot,
+                                               getTimerInterval());
+
+    if (response.discardLiveMeasurements)
+    {
+        timerFeed.clearPeakSeries();
+        liveSnapshot = {};
+    }
 }
 
 //==============================================================================
@@ -962,12 +1032,14 @@ void KalvorinAudioProcessorEditor::handleTabMenuResult (int result, int tabIndex
 //==============================================================================
 juce::String KalvorinAudioProcessorEditor::readStoredEditorState() const
 {
-    return processor.parameters.state.getProperty (kEditorStateKey).toString();
+    return processor.getEditorStateJson();
 }
 
 void KalvorinAudioProcessorEditor::storeEditorState (const juce::String& text)
 {
-    processor.parameters.state.setProperty (kEditorStateKey, text, nullptr);
+    // The processor keeps the text for the host's state calls, whatever thread they come on.
+    if (text != processor.getEditorStateJson())
+        processor.setEditorStateJson (text);
 }
 
 void KalvorinAudioProcessorEditor::saveEditorState()

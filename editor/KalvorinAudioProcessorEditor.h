@@ -4,7 +4,9 @@
 #include "editor/KalvorinLookAndFeel.h"
 #include "editor/NotifyingTabs.h"
 #include "editor/OswaldLookAndFeel.h"
-#include "editor/PeakHold.h"
+#include "editor/PlaybackHistoryRecorder.h"
+#include "editor/SignalViewTabTarget.h"
+#include "editor/TimerFeed.h"
 #include "tab/SignalViewTab.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -116,8 +118,27 @@ public:
 
     /** A seek asked for by a tab's waveform. It moves the tab's own Reference: when another
         Reference is active (a tab restored in the background), the seek waits until the tab's
-        Reference becomes active. Message thread only. */
+        Reference becomes active. Otherwise the playback history and the loop passes follow the
+        jump: a user's seek while playing starts them afresh, the waveform's jump back to a
+        loop's start ends a loop pass, and a seek while stopped shows the moment recorded there.
+        Message thread only. */
     void handleSeek (SignalViewTab& tab, SignalDisplay::SeekOrigin origin, double seconds);
+
+    //==============================================================================
+    /** One tick of the editor's clock: takes the display settings, chooses the timer's rate
+        from what the current tab shows, reads what the engine published, feeds the current
+        tab's meter panel, records the playback history and feeds the tab's views. The timer
+        calls it; a test may call it to tick at a moment of its choosing. Message thread only. */
+    void timerCallback() override;
+
+    /** The interval the timer runs at, ms. */
+    using juce::Timer::getTimerInterval;
+
+    /** The live measurements of the last tick. */
+    const AnalysisSnapshot& getLiveSnapshot() const noexcept { return liveSnapshot; }
+
+    /** The playback history, loop passes and written analysis. */
+    const PlaybackHistoryRecorder& getRecorder() const noexcept { return recorder; }
 
     /** The tab menu of a tab bar holding the given number of Reference tabs. */
     static juce::PopupMenu createTabMenu (int numReferenceTabs);
@@ -134,7 +155,6 @@ public:
 private:
     //==============================================================================
     void parameterChanged (const juce::String& parameterID, float newValue) override;
-    void timerCallback() override;
 
     void layoutComponents();
     void drawCachedLogo (juce::Graphics&, const juce::Image& source, juce::Image& cache, juce::Rectangle<int> area);
@@ -157,9 +177,19 @@ private:
     void loadReferenceFile (const juce::File& file);
     void applyPendingMonitorSelection();
 
+    /** The display settings, pushed into every tab (the meter units only when they changed). */
     void applyMeterUnitSettings();
     void applyPlotStyleSetting();
     void applyHistorySettings();
+
+    /** The current tab's page; null when no tab or "+ ADD" is current. */
+    SignalViewTab* currentSignalViewTab() const;
+    /** The recorder's view of a page. */
+    SignalViewTabTarget targetFor (SignalViewTab& tab);
+    /** Writes a snapshot into a page's views, with the stereo points of the monitored signal. */
+    void pushSnapshotToTab (SignalViewTab& tab, const AnalysisSnapshot& snapshot, bool live);
+    /** Timer step: refreshes the live measurements and hands the tick to the recorder. */
+    void recordPlaybackHistory (SignalViewTab* tab);
 
     /** The project's editor-state text, and where a new one is stored. */
     juce::String readStoredEditorState() const;
@@ -184,14 +214,13 @@ private:
     juce::ImageButton settingsButton;
     juce::HyperlinkButton logoButton;
 
-    PeakHold truePeakHold, samplePeakHold;
-    int timerRateHz = 30;
-    int meterUnitLeft = 2, meterUnitRight = 0;
+    /** The timer's reading of the engine: rate, peak holds, peak series, meter units. */
+    TimerFeed timerFeed { processor };
     bool menuOpen = false;
-    bool historyEnabled = true;
-    double historySeconds = 10.0;
-    bool analysisDirty = false;
-    double nextStatusUpdateMs = 0.0;
+    /** The playback history, the loop passes and the written analysis. */
+    PlaybackHistoryRecorder recorder;
+    /** What the engine measured on the last tick. */
+    AnalysisSnapshot liveSnapshot;
 
     /** The last "monitorRef" choice the listener saw and the tabs have not yet shown:
         -1 none, 0 Reference, 1 Source. Written on any thread, taken by the timer. */

@@ -43,13 +43,16 @@ void setNameAndTooltip (juce::Button& button, const juce::String& text)
 }
 }
 
+const juce::Identifier SignalViewTab::fullPathProperty { "fullPath" };
+const juce::Identifier SignalViewTab::refIndexProperty { "refIndex" };
+
 SignalViewTab::AnalysisSourceSwitch::AnalysisSourceSwitch() = default;
 
 SignalViewTab::AnalysisSourceSwitch::~AnalysisSourceSwitch() = default;
 
 juce::String SignalViewTab::AnalysisSourceSwitch::getTooltip()
 {
-    if (getMouseXYRelative().x < getWidth() / 2)
+    if (isOverLeftHalf (getMouseXYRelative().x, getWidth()))
         return "Analyze the retained playback history";
 
     return "Analyze complete passes of the active loop; use history when no loop is active";
@@ -201,6 +204,11 @@ SignalViewTab::SignalViewTab (const juce::String& title, juce::AudioFormatManage
 }
 
 SignalViewTab::~SignalViewTab() = default;
+
+juce::String SignalViewTab::getFullPath() const
+{
+    return getProperties()[fullPathProperty].toString();
+}
 
 void SignalViewTab::setViewMode (int mode)
 {

@@ -45,6 +45,11 @@ public:
         JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AnalysisSourceSwitch)
     };
 
+    /** The page's component properties that the editor sets: the Reference file's full path
+        (a string) and the Reference's index in the processor's list (an int, -1 for none). */
+    static const juce::Identifier fullPathProperty;
+    static const juce::Identifier refIndexProperty;
+
     /** Builds the page for a Reference file; its component name is the title. The format
         manager and the thumbnail cache are the editor's and must outlive the page. */
     SignalViewTab (const juce::String& title, juce::AudioFormatManager& formatManager,
@@ -54,6 +59,9 @@ public:
     /** Selects a view (ViewMode value); 1 shows the difference view in DIFF mode and is stored
         as 2. Called by the view buttons. */
     void setViewMode (int mode);
+
+    /** The page's "fullPath"; empty while the editor has not set it. */
+    juce::String getFullPath() const;
 
     /** The stored view mode (never 1). */
     int getViewMode() const noexcept { return displayHost.getViewMode(); }

@@ -378,6 +378,10 @@ TEST_F (EditorWindow, oneClickOnTheEmptyWindowOpensTheFileDialogOnce)
     MessagePump::runFor (100);
     EXPECT_EQ (editor.getNumFileDialogsOpened(), 0);
 
+    // The settings button opened its modal dialog; close it so the next click reaches the window.
+    juce::ModalComponentManager::getInstance()->cancelAllModalComponents();
+    MessagePump::runFor (100);
+
     XTestInput::click (session.toScreen (editor, juce::Point<int> (200, 400)));
     ASSERT_TRUE (MessagePump::runUntil ([&] { return editor.getNumFileDialogsOpened() > 0; }, kTimeoutMs));
     MessagePump::runFor (200);

@@ -3,6 +3,7 @@
 #include "support/AudioFileFixtures.h"
 #include "support/ProcessorHarness.h"
 #include "support/RunMessageLoop.h"
+#include "support/Xdotool.h"
 
 #include <gtest/gtest.h>
 
@@ -25,27 +26,6 @@ constexpr double kTickSeconds = SignalDisplay::kTimerIntervalMs / 1000.0;
 constexpr int kStripWidth = 912; // a 888 px waveform area
 constexpr int kStripHeight = 150;
 constexpr int kWindowMargin = 10;
-
-/** Runs xdotool with the arguments while the message loop keeps turning. */
-bool xdotool (const juce::StringArray& arguments)
-{
-    juce::StringArray command { "xdotool" };
-    command.addArray (arguments);
-    juce::ChildProcess process;
-
-    if (! process.start (command))
-        return false;
-
-    runMessageLoop (10000, [&process] { return ! process.isRunning(); });
-    return process.getExitCode() == 0;
-}
-
-bool hasXdotool()
-{
-    juce::ChildProcess process;
-    return process.start (juce::StringArray { "xdotool", "version" }) && process.waitForProcessToFinish (5000)
-           && process.getExitCode() == 0;
-}
 
 /** Hits and a silent bar over a quiet bed, so that the outline has something to show. */
 juce::AudioBuffer<float> makeProgramme()
@@ -98,7 +78,7 @@ juce::File buildFolder()
 
 TEST (SignalDisplayWindow, aReferencePlaysTheStripFollowsAndTheEngineWrapsAtTheEndOfADrawnLoop)
 {
-    if (! hasXdotool())
+    if (! Xdotool::isAvailable())
         GTEST_SKIP() << "xdotool is missing (scripts/setup.sh installs it)";
 
     TemporaryFolder folder;
@@ -168,13 +148,7 @@ TEST (SignalDisplayWindow, aReferencePlaysTheStripFollowsAndTheEngineWrapsAtTheE
         const auto y = kStripHeight / 2 + 30;
         const auto start = display.localPointToGlobal (juce::Point<int> (juce::roundToInt (display.timeToX (from)), y));
         const auto end = display.localPointToGlobal (juce::Point<int> (juce::roundToInt (display.timeToX (to)), y));
-        juce::StringArray steps { "mousemove", "--sync", juce::String (start.x), juce::String (start.y), "mousedown", "1" };
-
-        for (int i = 1; i <= 8; ++i)
-            steps.addArray ({ "mousemove", juce::String (start.x + (end.x - start.x) * i / 8), juce::String (end.y), "sleep", "0.02" });
-
-        steps.addArray ({ "mouseup", "1" });
-        return xdotool (steps);
+        return Xdotool::drag (start, end);
     };
 
     ASSERT_TRUE (drag (3.0, 4.2));

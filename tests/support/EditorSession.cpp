@@ -1,6 +1,7 @@
 #include "support/EditorSession.h"
 
 #include "support/AudioFileFixtures.h"
+#include "support/MessageLoop.h"
 #include "support/XTestInput.h"
 
 namespace
@@ -24,6 +25,16 @@ EditorSession::~EditorSession()
 KalvorinAudioProcessorEditor& EditorSession::open()
 {
     editor.reset (dynamic_cast<KalvorinAudioProcessorEditor*> (harness.processor->createEditorIfNeeded()));
+    return *editor;
+}
+
+KalvorinAudioProcessorEditor& EditorSession::openWithReferences (const juce::StringArray& names, double seconds)
+{
+    for (const auto& name : names)
+        harness.processor->addReference (writeWav (name, seconds).getFullPathName());
+
+    open();
+    deliverPendingMessages();
     return *editor;
 }
 

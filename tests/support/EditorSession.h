@@ -18,6 +18,10 @@ struct EditorSession
     /** Builds the editor (not yet on screen); the processor must outlive it. */
     KalvorinAudioProcessorEditor& open();
 
+    /** Loads sine WAV files of the given names and length (as a restored project would), builds
+        the editor, which makes one tab per file, and lets its posted calls run. */
+    KalvorinAudioProcessorEditor& openWithReferences (const juce::StringArray& names, double seconds);
+
     /** Puts the editor in a window of its own at (40, 40) and waits until it shows and has the
         keyboard focus. */
     void showOnScreen();
