@@ -77,12 +77,15 @@ if(KALVORIN_BUILD_FUZZERS)
     #
     # The signal-processing code gets no coverage hooks (it stays under AddressSanitizer and
     # UndefinedBehaviorSanitizer): its loops compare sample counters, not input bytes, so the
-    # hooks would tell the fuzzer nothing and cost most of its speed. The parsers (JUCE's audio
+    # hooks would tell the fuzzer nothing and cost most of its speed. Nor does JUCE's graphics
+    # code (image decoding and painting, which the editor's fuzz target runs on every input for
+    # the window it builds): its loops walk pixels. The parsers (JUCE's audio
     # formats, streams and value trees, the state and settings readers), the Reference list and
     # the resampler keep them.
     set(kalvorin_coverage_ignorelist "${CMAKE_BINARY_DIR}/fuzz-coverage-ignorelist.txt")
     file(WRITE "${kalvorin_coverage_ignorelist}"
         "src:*/juce_dsp/juce_dsp.cpp\n"
+        "src:*/juce_graphics/juce_graphics.cpp\n"
         "src:*/engine/BandListen.cpp\n"
         "src:*/engine/BandStereoAnalyser.cpp\n"
         "src:*/engine/GoniometerCapture.cpp\n"

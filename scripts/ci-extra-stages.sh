@@ -13,11 +13,13 @@
 #                       the host tests with the plug-in's bundle built under it too: the bundle in
 #                       JUCE's VST3 host, its own message thread running, while the host's thread
 #                       restores and saves states and a test thread processes blocks.
-#   asan   build-asan   unit and processor tests under AddressSanitizer and
-#                       UndefinedBehaviorSanitizer; the same tree holds the fuzz targets.
+#   asan   build-asan   unit, processor and gui tests under AddressSanitizer and
+#                       UndefinedBehaviorSanitizer (the gui tests on a private X display); the
+#                       same tree holds the fuzz targets.
 #   fuzz   build-asan   each libFuzzer target of tests/fuzz for a bounded time, starting from the
 #                       committed seeds in tests/fuzz/corpus/<target>; a crash, a hang (10 s for
-#                       one input) or more than 2 GiB of memory fails it.
+#                       one input) or more than 2 GiB of memory fails it. The targets run under
+#                       scripts/with-display.sh: the editor's one builds its window.
 #
 # Usage: scripts/ci-extra-stages.sh [rtsan] [tsan] [asan] [fuzz]    (no argument: all four)
 # Every stage runs even when an earlier one failed; the exit status is 1 when any failed.
@@ -160,16 +162,20 @@ build_asan_tree()
     configure build-asan address || return 1
     write_suppressions "$root/build-asan" || return 1
     build build-asan kalvorin_unit_tests kalvorin_processor_tests \
-        kalvorin_fuzz_state kalvorin_fuzz_settings kalvorin_fuzz_reference
+        kalvorin_fuzz_state kalvorin_fuzz_settings kalvorin_fuzz_reference kalvorin_fuzz_editor_state
 }
 
 stage_asan()
 {
-    section "AddressSanitizer + UndefinedBehaviorSanitizer: unit and processor tests"
+    section "AddressSanitizer + UndefinedBehaviorSanitizer: unit, processor and gui tests"
     build_asan_tree || return 1
     UBSAN_OPTIONS="$(ubsan_options "$root/build-asan")" run_tests build-asan kalvorin_unit_tests || return 1
     UBSAN_OPTIONS="$(ubsan_options "$root/build-asan")" run_tests build-asan kalvorin_processor_tests \
-        '-*NonblockingAudioPath*/44100Hz_*:*NonblockingAudioPath*/96000Hz_*'
+        '-*NonblockingAudioPath*/44100Hz_*:*NonblockingAudioPath*/96000Hz_*' || return 1
+    # The editor's lifetime against the host's and the audio thread's (EditorLifetimeTest).
+    build build-asan kalvorin_gui_tests || return 1
+    UBSAN_OPTIONS="$(ubsan_options "$root/build-asan")" RUN_UNDER="$root/scripts/with-display.sh" \
+        run_tests build-asan kalvorin_gui_tests
 }
 
 stage_fuzz()
@@ -178,7 +184,7 @@ stage_fuzz()
     build_asan_tree || return 1
     local failed=0
 
-    for target in kalvorin_fuzz_state kalvorin_fuzz_settings kalvorin_fuzz_reference; do
+    for target in kalvorin_fuzz_state kalvorin_fuzz_settings kalvorin_fuzz_reference kalvorin_fuzz_editor_state; do
         local work="$root/build-asan/fuzz/$target"
         rm -rf "$work"
         mkdir -p "$work/corpus"
@@ -186,7 +192,7 @@ stage_fuzz()
 
         # New inputs go to the scratch corpus (first folder); the committed seeds are only read.
         if ! UBSAN_OPTIONS="$(ubsan_options "$root/build-asan")" \
-             "$root/build-asan/tests/fuzz/$target" "$work/corpus" "$root/tests/fuzz/corpus/$target" \
+             "$root/scripts/with-display.sh" "$root/build-asan/tests/fuzz/$target" "$work/corpus" "$root/tests/fuzz/corpus/$target" \
                 -max_total_time="$FUZZ_SECONDS" -rss_limit_mb=2048 -timeout=10 -max_len=16384 \
                 -artifact_prefix="$work/" -print_final_stats=1 > "$work/fuzz.log" 2>&1; then
             tail -n 200 "$work/fuzz.log"

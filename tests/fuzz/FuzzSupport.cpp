@@ -53,34 +53,46 @@ bool writeBytes (const juce::File& file, const std::uint8_t* data, std::size_t s
     return size == 0 || stream.write (data, size);
 }
 
+namespace
+{
+/** Writes a short stereo sine WAV to the path unless done before in this process. */
+juce::File writeFixedReference (const juce::File& result, double hz)
+{
+    result.getParentDirectory().createDirectory();
+
+    const auto length = (int) (kStateReferenceSeconds * kStateReferenceRate);
+    juce::AudioBuffer<float> samples (2, length);
+
+    for (int i = 0; i < length; ++i)
+        for (int ch = 0; ch < 2; ++ch)
+            samples.setSample (ch, i, 0.5f * (float) std::sin (juce::MathConstants<double>::twoPi
+                                                                 * hz * i / kStateReferenceRate));
+
+    // Written to a sibling and renamed, so that a parallel fuzzing process never reads half a file.
+    const juce::TemporaryFile temporary (result);
+    {
+        juce::WavAudioFormat wav;
+        std::unique_ptr<juce::AudioFormatWriter> writer (wav.createWriterFor (new juce::FileOutputStream (temporary.getFile()),
+                                                                              kStateReferenceRate, 2, 16, {}, 0));
+        if (writer != nullptr)
+            writer->writeFromAudioSampleBuffer (samples, 0, length);
+    }
+    temporary.overwriteTargetFileWithTemporary();
+    return result;
+}
+} // namespace
+
 const juce::File& stateReferenceFile()
 {
-    static const juce::File file = []
-    {
-        juce::File result ("/tmp/kalvorin-fuzz-state/reference.wav");
-        result.getParentDirectory().createDirectory();
+    static const juce::File file = writeFixedReference (juce::File ("/tmp/kalvorin-fuzz-state/reference.wav"),
+                                                        kStateReferenceHz);
+    return file;
+}
 
-        const auto length = (int) (kStateReferenceSeconds * kStateReferenceRate);
-        juce::AudioBuffer<float> samples (2, length);
-
-        for (int i = 0; i < length; ++i)
-            for (int ch = 0; ch < 2; ++ch)
-                samples.setSample (ch, i, 0.5f * (float) std::sin (juce::MathConstants<double>::twoPi
-                                                                     * kStateReferenceHz * i / kStateReferenceRate));
-
-        // Written to a sibling and renamed, so that a parallel fuzzing process never reads half a file.
-        const juce::TemporaryFile temporary (result);
-        {
-            juce::WavAudioFormat wav;
-            std::unique_ptr<juce::AudioFormatWriter> writer (wav.createWriterFor (new juce::FileOutputStream (temporary.getFile()),
-                                                                                  kStateReferenceRate, 2, 16, {}, 0));
-            if (writer != nullptr)
-                writer->writeFromAudioSampleBuffer (samples, 0, length);
-        }
-        temporary.overwriteTargetFileWithTemporary();
-        return result;
-    }();
-
+const juce::File& secondReferenceFile()
+{
+    static const juce::File file = writeFixedReference (juce::File ("/tmp/kalvorin-fuzz-state/reference-2.wav"),
+                                                        2.0 * kStateReferenceHz);
     return file;
 }
 

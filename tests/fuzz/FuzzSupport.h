@@ -32,6 +32,10 @@ bool writeBytes (const juce::File& file, const std::uint8_t* data, std::size_t s
     path, so restoring a seed really loads a Reference. */
 const juce::File& stateReferenceFile();
 
+/** A second short stereo WAV file at a fixed path beside stateReferenceFile, written on first
+    use; the editor-state corpus names both, so a seed restores two Reference tabs. */
+const juce::File& secondReferenceFile();
+
 /** A play head that always reports a playing transport. */
 struct PlayingHead final : juce::AudioPlayHead
 {
