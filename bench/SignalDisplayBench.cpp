@@ -1,3 +1,4 @@
+#include "bench/ThumbnailWarmUp.h"
 #include "tab/SignalDisplay.h"
 
 #include <benchmark/benchmark.h>
@@ -59,14 +60,7 @@ struct Strip
         formats.registerBasicFormats();
         const auto file = makeLongFile();
 
-        // Build the thumbnail once; the strip then takes it from the cache, complete.
-        juce::AudioThumbnail warmUp (512, formats, cache);
-        warmUp.setSource (new juce::FileInputSource (file, false));
-
-        while (! warmUp.isFullyLoaded())
-            juce::Thread::sleep (10);
-
-        juce::Thread::sleep (500); // the cache stores it just after it is complete
+        warmThumbnail (formats, cache, file);
 
         display = std::make_unique<SignalDisplay> (formats, cache);
         display->setFile (file);
