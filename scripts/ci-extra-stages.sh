@@ -71,6 +71,9 @@ symbolizer="$(command -v "llvm-symbolizer-${CLANG#clang-}" || command -v llvm-sy
 #       nothing to check in it; it runs in full under RealtimeSanitizer.
 #   asan: NonblockingAudioPath runs only its 48 kHz row (7 block sizes) to keep CI short; the
 #       44.1 and 96 kHz rows run under RealtimeSanitizer and in the normal build.
+#   asan: EditorWindow.filesDraggedFromAnotherProgramAreDroppedThroughTheWindowSystem waits a
+#       fixed time for a second program, itself instrumented, to drag through the X server;
+#       under the sanitizer the drop does not arrive within that wait. It runs in the normal build.
 #------------------------------------------------------------------------------------------------
 
 write_suppressions()
@@ -175,7 +178,7 @@ stage_asan()
     # The editor's lifetime against the host's and the audio thread's (EditorLifetimeTest).
     build build-asan kalvorin_gui_tests || return 1
     UBSAN_OPTIONS="$(ubsan_options "$root/build-asan")" RUN_UNDER="$root/scripts/with-display.sh" \
-        run_tests build-asan kalvorin_gui_tests
+        run_tests build-asan kalvorin_gui_tests '-EditorWindow.filesDraggedFromAnotherProgramAreDroppedThroughTheWindowSystem'
 }
 
 stage_fuzz()

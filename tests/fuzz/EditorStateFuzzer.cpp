@@ -2,7 +2,7 @@
 // References, as opening the window of a project with a damaged or foreign "editorStateJson"
 // does. Whatever the text, building the window, drawing it, processing a block and closing it
 // may not crash, hang or grow without bound; every Reference tab built must show a file of the
-// processor's list; and the text the closed window leaves for the next one must restore again.
+// processor's list; and the text the closed window leaves in the project must restore again.
 //
 // The editor needs an X display (run it under scripts/with-display.sh).
 
@@ -94,8 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
     processor.setEditorStateJson (juce::String::fromUTF8 (reinterpret_cast<const char*> (data), (int) size));
     openAndClose (prepared, true);
 
-    // Closing saved the window's own text where the next window reads it; it restores again.
-    const auto saved = processor.parameters.state.getProperty ("editorStateJson").toString();
+    // Closing saved the window's own text into the project; opened again, it restores.
+    const auto saved = processor.getEditorStateJson();
 
     if (EditorStateJson::read (saved).kind != EditorStateJson::RestoreKind::listedTabs)
         std::abort();
