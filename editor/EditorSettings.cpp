@@ -34,7 +34,7 @@ EditorSettings::History EditorSettings::readHistory (const SettingsStore& store)
     {
         // An infinite length would let the history grow without end; it reads like no number.
         const auto seconds = text.getDoubleValue();
-        history.seconds = std::isfinite (seconds) ? std::max (seconds, kMinHistorySeconds) : kMinHistorySeconds;
+        history.seconds = std::isfinite (seconds) ? juce::jlimit (kMinHistorySeconds, kMaxHistorySeconds, seconds) : kMinHistorySeconds;
     }
 
     return history;

@@ -25,6 +25,9 @@ struct EditorSettings final
     static constexpr int kDefaultRightMeterUnit = 0;
     /** The shortest playback history, and its length when the setting is empty or no number. */
     static constexpr double kMinHistorySeconds = 10.0;
+    /** The longest playback history: its memory grows with the length, and an hour is what it
+        is sized for. A longer stored length (a hand-edited file) reads as an hour. */
+    static constexpr double kMaxHistorySeconds = 3600.0;
     /** The plot style's text when the setting is missing. */
     static constexpr const char* kDefaultStyleText = "Bars";
     /** The text that selects the Lines plot style (matched exactly). */

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/EditorSettings.h"
+
 #include <juce_core/juce_core.h>
 
 #include <optional>
@@ -16,28 +18,29 @@ class SettingsDialogRules final
 public:
     SettingsDialogRules() = delete;
 
-    /** Keys the dialog reads and writes, all in the settings store's "General" section. */
-    static constexpr const char* kLeftUnitKey = "LevelMeterUnit_1";
-    static constexpr const char* kRightUnitKey = "LevelMeterUnit_2";
-    static constexpr const char* kHistoryEnabledKey = "PlaybackHistoryEnabled";
-    static constexpr const char* kPlotStyleKey = "AnalyzerPlotStyle";
-    static constexpr const char* kHistorySecondsKey = "PlaybackHistorySeconds";
+    /** Keys the dialog reads and writes, all in the settings store's "General" section; the
+        editor's timer reads the same keys (EditorSettings names them once). */
+    static constexpr const char* kLeftUnitKey = EditorSettings::kLeftMeterUnitKey;
+    static constexpr const char* kRightUnitKey = EditorSettings::kRightMeterUnitKey;
+    static constexpr const char* kHistoryEnabledKey = EditorSettings::kHistoryEnabledKey;
+    static constexpr const char* kPlotStyleKey = EditorSettings::kPlotStyleKey;
+    static constexpr const char* kHistorySecondsKey = EditorSettings::kHistorySecondsKey;
 
     /** The plot-style texts; only exactly kLinesStyle means lines. */
-    static constexpr const char* kBarsStyle = "Bars";
-    static constexpr const char* kLinesStyle = "Lines";
+    static constexpr const char* kBarsStyle = EditorSettings::kDefaultStyleText;
+    static constexpr const char* kLinesStyle = EditorSettings::kLinesStyleText;
 
     /** Units of the left and right meter when the file holds none (short-term loudness, true peak). */
-    static constexpr int kDefaultLeftUnit = 2;
-    static constexpr int kDefaultRightUnit = 0;
+    static constexpr int kDefaultLeftUnit = EditorSettings::kDefaultLeftMeterUnit;
+    static constexpr int kDefaultRightUnit = EditorSettings::kDefaultRightMeterUnit;
 
     /** Meter units are 0 to kNumMeterUnits - 1; a unit box's item id is the unit + 1. */
     static constexpr int kNumMeterUnits = 5;
 
     /** The shortest playback history, and the longest one the dialog stores: the playback
         history keeps every recorded moment for this long, so its memory grows with the length. */
-    static constexpr double kMinHistorySeconds = 10.0;
-    static constexpr double kMaxHistorySeconds = 3600.0;
+    static constexpr double kMinHistorySeconds = EditorSettings::kMinHistorySeconds;
+    static constexpr double kMaxHistorySeconds = EditorSettings::kMaxHistorySeconds;
 
     /** The release-channel word shown after the version number; empty for a release. */
     static constexpr const char* kReleaseChannel = "BETA";

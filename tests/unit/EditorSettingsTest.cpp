@@ -59,7 +59,7 @@ TEST (EditorSettings, meterUnitsOutsideOneToFourBecomeTruePeakAndNeverClash)
     }
 }
 
-TEST (EditorSettings, historyKeepsAtLeastTenSecondsWhateverTheText)
+TEST (EditorSettings, historyKeepsTenSecondsToAnHourWhateverTheText)
 {
     const SecondsCase cases[] = {
         { std::nullopt, 10.0 },
@@ -72,6 +72,8 @@ TEST (EditorSettings, historyKeepsAtLeastTenSecondsWhateverTheText)
         { "inf", 10.0 },
         { "1e400", 10.0 },
         { "nan", 10.0 },
+        { "3600", 3600.0 },
+        { "7200", 3600.0 },
     };
 
     for (const auto& c : cases)
