@@ -9,7 +9,8 @@
 #                       Then the instrumented bundle in the test host, whose audio thread makes
 #                       each whole VST3 process call a real-time context (HostRealtimeTest.cpp).
 #   tsan   build-tsan   unit and processor tests under ThreadSanitizer (the concurrency test
-#                       races the audio thread against the editor's and the host's calls), then
+#                       races the audio thread against the editor's and the host's calls, and
+#                       against the real editor window, off screen, its timer ticking), then
 #                       the host tests with the plug-in's bundle built under it too: the bundle in
 #                       JUCE's VST3 host, its own message thread running, while the host's thread
 #                       restores and saves states and a test thread processes blocks.

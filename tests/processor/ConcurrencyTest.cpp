@@ -3,13 +3,19 @@
 // does everything the editor and the host's state calls do, as fast as it can, and runs the
 // editor's timer logic (its feed and its reader of every published value) between them.
 //
+// A third case builds the real editor window (never shown: it needs no display) and lets its timer
+// tick on the message thread while tabs come and go, views switch and settings change.
+//
 // In the thread-sanitizer build (scripts/ci-extra-stages.sh) any unsynchronised access between
 // the two threads is reported; the address-sanitizer build catches a block that reads freed
 // memory. In every build the output must stay finite.
 
+#include "editor/EditorSettings.h"
+#include "editor/KalvorinAudioProcessorEditor.h"
 #include "editor/TimerFeed.h"
 #include "support/AudioFileFixtures.h"
 #include "support/ProcessorHarness.h"
+#include "support/RunMessageLoop.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +32,12 @@ constexpr float kSourceLevel = 0.3f;
 constexpr int kMinimumBlocks = 100;
 constexpr int kMinimumEditorRounds = 100;
 constexpr int kTickMs = 41;
+constexpr int kEditorRounds = 250;
+constexpr int kMaxEditorRounds = 20 * kEditorRounds;
+constexpr int kMinimumEditorTicks = 10;
+constexpr int kLoopTurnMs = 5;
+constexpr int kNumViewModes = 6;
+constexpr int kNumMeterUnits = 4;
 
 /** A transport the message thread starts and stops while the audio thread reads it. */
 struct SharedPlayHead final : juce::AudioPlayHead
@@ -124,24 +136,36 @@ void tickLikeTheEditor (KalvorinAudioProcessor& processor, TimerFeed& feed, Anal
                     processor.referencePeak.load(), processor.sourcePeak.load() })
         EXPECT_FALSE (std::isinf (v) && v > 0.0f);
 }
+
+/** A processor with its own settings and files folder, prepared at the host's rate. */
+class ProcessorConcurrency : public ::testing::Test
+{
+protected:
+    ProcessorConcurrency() { harness.prepare (kHostRate, kMaxBlock); }
+
+    /** Writes three short files at other rates than the host's, so adding one, switching and
+        seeking all work the resampler, and gives the processor a playing transport. True when
+        the files were written. */
+    bool writeResampledReferencesAndPlay()
+    {
+        processor.setPlayHead (&playHead);
+
+        return AudioFileFixtures::writeSine (files[0], 44100.0, 2, 0.5, 1000.0, 0.2f)
+            && AudioFileFixtures::writeSine (files[1], 96000.0, 1, 0.4, 440.0, 0.4f)
+            && AudioFileFixtures::writeSine (files[2], 22050.0, 2, 0.3, 200.0, 0.1f);
+    }
+
+    TemporaryFolder temp;
+    ProcessorHarness harness { temp.folder };
+    KalvorinAudioProcessor& processor = *harness.processor;
+    const juce::File files[3] = { temp.file ("a.wav"), temp.file ("b.flac"), temp.file ("c.aiff") };
+    SharedPlayHead playHead;
+};
 } // namespace
 
-TEST (ProcessorConcurrency, editorAndHostCallsRaceTheAudioThreadWithoutHarm)
+TEST_F (ProcessorConcurrency, editorAndHostCallsRaceTheAudioThreadWithoutHarm)
 {
-    TemporaryFolder temp;
-    ProcessorHarness harness (temp.folder);
-    auto& processor = *harness.processor;
-
-    // Three short files at other rates than the host's, so adding one, switching and seeking
-    // all work the resampler.
-    const juce::File files[] = { temp.file ("a.wav"), temp.file ("b.flac"), temp.file ("c.aiff") };
-    ASSERT_TRUE (AudioFileFixtures::writeSine (files[0], 44100.0, 2, 0.5, 1000.0, 0.2f));
-    ASSERT_TRUE (AudioFileFixtures::writeSine (files[1], 96000.0, 1, 0.4, 440.0, 0.4f));
-    ASSERT_TRUE (AudioFileFixtures::writeSine (files[2], 22050.0, 2, 0.3, 200.0, 0.1f));
-
-    harness.prepare (kHostRate, kMaxBlock);
-    SharedPlayHead playHead;
-    processor.setPlayHead (&playHead);
+    ASSERT_TRUE (writeResampledReferencesAndPlay());
     ASSERT_EQ (processor.addReference (files[0].getFullPathName()), 0);
 
     juce::Random random (11);
@@ -195,17 +219,12 @@ TEST (ProcessorConcurrency, editorAndHostCallsRaceTheAudioThreadWithoutHarm)
     EXPECT_GT (rounds, kMinimumEditorRounds);
 }
 
-TEST (ProcessorConcurrency, hostSavesOnItsOwnThreadWhileTheEditorChangesTheListAndItsText)
+TEST_F (ProcessorConcurrency, hostSavesOnItsOwnThreadWhileTheEditorChangesTheListAndItsText)
 {
-    TemporaryFolder temp;
-    ProcessorHarness harness (temp.folder);
-    auto& processor = *harness.processor;
-
-    const juce::File files[] = { temp.file ("a.wav"), temp.file ("b.wav") };
+    // Two files at the host's rate.
     ASSERT_TRUE (AudioFileFixtures::writeSine (files[0], kHostRate, 2, 0.2, 440.0, 0.2f));
     ASSERT_TRUE (AudioFileFixtures::writeSine (files[1], kHostRate, 1, 0.2, 880.0, 0.2f));
 
-    harness.prepare (kHostRate, kMaxBlock);
     AudioThread audio (harness);
 
     // The host's thread saves the project over and over; every save must be one whole state.
@@ -254,4 +273,92 @@ TEST (ProcessorConcurrency, hostSavesOnItsOwnThreadWhileTheEditorChangesTheListA
     EXPECT_EQ (damagedSaves.load(), 0);
     EXPECT_GT (saves.load(), kMinimumEditorRounds);
     EXPECT_GT (rounds, kMinimumEditorRounds);
+}
+
+TEST_F (ProcessorConcurrency, theRealEditorTicksChangesTabsViewsAndSettingsWhileAReferencePlays)
+{
+    ASSERT_TRUE (writeResampledReferencesAndPlay());
+
+    // The window is built as a host builds it, but never put on the screen.
+    std::unique_ptr<juce::AudioProcessorEditor> window (processor.createEditor());
+    auto* editor = dynamic_cast<KalvorinAudioProcessorEditor*> (window.get());
+    ASSERT_NE (editor, nullptr);
+
+    editor->loadChosenFile (files[0]);
+    ASSERT_EQ (editor->countReferenceTabs(), 1);
+    ASSERT_GT (editor->getTimerInterval(), 0);
+
+    auto& store = processor.settingsStore;
+    const auto setGeneral = [&store] (const char* key, const juce::String& value)
+    {
+        store.setValue (SettingsStore::kGeneralSection, key, value);
+    };
+
+    AudioThread audio (harness);
+    juce::Random random (17);
+    int ticksThatMovedThePlayhead = 0;
+    float loudestReference = 0.0f;
+    auto lastPlayhead = editor->getLiveSnapshot().playheadSeconds;
+
+    // A slow machine gets more rounds rather than a failure, up to a bound.
+    for (int round = 0; round < kMaxEditorRounds
+                        && (round < kEditorRounds || ticksThatMovedThePlayhead <= kMinimumEditorTicks); ++round)
+    {
+        const auto numReferenceTabs = editor->countReferenceTabs();
+
+        switch (random.nextInt (8))
+        {
+            case 0:  editor->loadChosenFile (files[random.nextInt (3)]); break;
+            case 1:
+                if (numReferenceTabs > 1)
+                {
+                    editor->closeReferenceTab (random.nextInt (numReferenceTabs));
+                    editor->syncTabReferenceIndices();
+                    editor->addPlusTabIfNeeded();
+                    editor->removePlusTabIfUnneeded();
+                    editor->updateTabTooltips();
+                    editor->refreshTabs();
+                    editor->saveEditorState();
+                }
+                break;
+            case 2:  editor->getTabs().setCurrentTabIndex (random.nextInt (juce::jmax (1, numReferenceTabs))); break;
+            case 3:
+                if (auto* page = editor->getReferencePage (editor->getTabs().getCurrentTabIndex()))
+                    page->setViewMode (random.nextInt (kNumViewModes));
+                break;
+            case 4:
+                setGeneral (EditorSettings::kLeftMeterUnitKey, juce::String (1 + random.nextInt (kNumMeterUnits)));
+                setGeneral (EditorSettings::kRightMeterUnitKey, juce::String (1 + random.nextInt (kNumMeterUnits)));
+                break;
+            case 5:
+                setGeneral (EditorSettings::kPlotStyleKey, random.nextBool() ? EditorSettings::kLinesStyleText
+                                                                             : EditorSettings::kDefaultStyleText);
+                break;
+            case 6:
+                setGeneral (EditorSettings::kHistoryEnabledKey, random.nextBool() ? "1" : "0");
+                setGeneral (EditorSettings::kHistorySecondsKey, juce::String (5 + random.nextInt (60)));
+                break;
+            default: playHead.playing.store (random.nextInt (4) != 0); break;
+        }
+
+        // The editor's own timer fires from the message loop the test turns here.
+        runMessageLoop (kLoopTurnMs);
+
+        if (editor->getLiveSnapshot().playheadSeconds != lastPlayhead)
+        {
+            lastPlayhead = editor->getLiveSnapshot().playheadSeconds;
+            ++ticksThatMovedThePlayhead;
+        }
+
+        loudestReference = juce::jmax (loudestReference, processor.referencePeak.load());
+    }
+
+    audio.stop();
+    window.reset();
+
+    EXPECT_FALSE (audio.sawNonFiniteSample.load());
+    EXPECT_GT (audio.blocksProcessed.load(), kMinimumBlocks);
+    // The window's timer really read a moving playhead, and a Reference really played.
+    EXPECT_GT (ticksThatMovedThePlayhead, kMinimumEditorTicks);
+    EXPECT_GT (loudestReference, 0.0f);
 }
