@@ -194,6 +194,7 @@ KalvorinAudioProcessorEditor::KalvorinAudioProcessorEditor (KalvorinAudioProcess
 
     startTimer (TimerFeed::intervalMsForRate (TimerFeed::kInitialRateHz));
 
+    tabsBuiltForRestore = processor.getStateRestoreCount();
     restoreTabs();
 }
 
@@ -329,6 +330,7 @@ void KalvorinAudioProcessorEditor::applyPendingMonitorSelection()
 
 void KalvorinAudioProcessorEditor::timerCallback()
 {
+    rebuildTabsAfterStateRestore();
     applyPendingMonitorSelection();
     applyMeterUnitSettings();
     applyPlotStyleSetting();
@@ -1080,6 +1082,21 @@ void KalvorinAudioProcessorEditor::saveEditorState()
     }
 
     storeEditorState (EditorStateJson::write (saved, tabs.getCurrentTabIndex()));
+}
+
+void KalvorinAudioProcessorEditor::rebuildTabsAfterStateRestore()
+{
+    // The host restored a project while the window was open: its tabs belong to the old one.
+    // Building them again from the restored text keeps the project's tabs and loops, which
+    // closing the window would otherwise overwrite with the old tabs.
+    const auto restores = processor.getStateRestoreCount();
+
+    if (restores == tabsBuiltForRestore)
+        return;
+
+    tabsBuiltForRestore = restores;
+    tabs.clearTabs();
+    restoreTabs();
 }
 
 void KalvorinAudioProcessorEditor::restoreTabs()

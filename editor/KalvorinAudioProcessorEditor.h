@@ -173,6 +173,7 @@ private:
     void handleTabMenuResult (int result, int tabIndex);
 
     void restoreTabs();
+    void rebuildTabsAfterStateRestore();
     /** Hands a loadable file to the processor and gives it a tab when the processor took it. */
     void loadReferenceFile (const juce::File& file);
     void applyPendingMonitorSelection();
@@ -216,6 +217,8 @@ private:
 
     /** The timer's reading of the engine: rate, peak holds, peak series, meter units. */
     TimerFeed timerFeed { processor };
+    /** The processor's restore count that the tabs were last built for. */
+    int tabsBuiltForRestore = 0;
     bool menuOpen = false;
     /** The playback history, the loop passes and the written analysis. */
     PlaybackHistoryRecorder recorder;

@@ -914,6 +914,8 @@ void KalvorinAudioProcessor::setStateInformation (const void* data, int sizeInBy
         setActiveReference ((int) index);
     else
         setActiveReference (count == 0 ? -1 : 0);
+
+    ++stateRestoreCount;
 }
 
 void KalvorinAudioProcessor::clearReferenceReadings()

@@ -81,6 +81,11 @@ public:
         follows on the message thread. */
     void setEditorStateJson (const juce::String& json);
 
+    /** How many saved states have been restored into this instance. An open editor compares it
+        on its timer and rebuilds its tabs from the restored editor text, so closing it never
+        writes its old tabs over a project restored meanwhile. Any thread. */
+    int getStateRestoreCount() const noexcept { return stateRestoreCount.load(); }
+
     //==============================================================================
     // The Reference list. Message thread (or the host's state call) only.
 
@@ -190,6 +195,9 @@ public:
     std::atomic<int> activeReferenceIndex { -1 };
 
 private:
+    /** Counted up at the end of every restore of a valid state (see getStateRestoreCount). */
+    std::atomic<int> stateRestoreCount { 0 };
+
     /** Held for the moment the Reference list or the active index changes, and while the host's
         state call copies them, so that a save on the host's thread sees one whole list. Never
         taken by the audio thread; taken before the callback lock, never inside it. */

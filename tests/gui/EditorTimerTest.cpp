@@ -239,7 +239,9 @@ TEST_F (EditorTimer, ticksBetweenBlocksLightTheCurrentTabsReadoutsAndFillTheLive
 TEST_F (EditorTimer, theIntervalFollowsTheCurrentTabsView)
 {
     auto& editor = openWith ({ "A.wav", "B.wav" });
-    EXPECT_EQ (editor.getTimerInterval(), 33);
+    // The window starts at 30 Hz; on a busy machine its own timer may already have ticked while
+    // the test turned the message loop, which moves it to the Spectrum view's rate.
+    EXPECT_TRUE (editor.getTimerInterval() == 33 || editor.getTimerInterval() == 41) << editor.getTimerInterval();
 
     editor.timerCallback();
     EXPECT_EQ (editor.getTimerInterval(), 41);
