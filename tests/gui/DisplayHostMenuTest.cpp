@@ -1,3 +1,4 @@
+#include "support/MessageLoop.h"
 #include "support/ViewTestKit.h"
 #include "tab/DisplayHost.h"
 
@@ -14,7 +15,7 @@ int openMenus() { return juce::ModalComponentManager::getInstance()->getNumModal
 void closeMenus()
 {
     juce::PopupMenu::dismissAllActiveMenus();
-    pumpMessages (50);
+    MessagePump::runFor (50);
 }
 
 // Picks an item of the open menu with the keyboard, as a user can: the n-th item, then return.
@@ -27,7 +28,7 @@ void chooseItem (int position)
         menu->keyPressed (juce::KeyPress (juce::KeyPress::downKey));
 
     menu->keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
-    pumpMessages (100);
+    MessagePump::runFor (100);
 }
 
 // The host in a window of its own on the test's X display.
@@ -39,7 +40,7 @@ struct DisplayHostMenu : ::testing::Test
         host->addToDesktop (0);
         host->setVisible (true);
         host->onPlotStyleChanged = [this] (BandDisplayBase::PlotStyle style) { chosenStyles.push_back (style); };
-        pumpMessages (50);
+        MessagePump::runFor (50);
     }
 
     ~DisplayHostMenu() override

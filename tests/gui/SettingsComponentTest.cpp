@@ -3,7 +3,7 @@
 #include "editor/SettingsLayout.h"
 #include "engine/ThemePalette.h"
 #include "support/ProcessorHarness.h"
-#include "support/RunMessageLoop.h"
+#include "support/MessageLoop.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ namespace
 void click (juce::Button& button)
 {
     button.triggerClick();
-    runMessageLoop (50);
+    MessagePump::runFor (50);
 }
 
 /** A settings file in a temporary folder and a store that has read it. */
@@ -245,7 +245,7 @@ TEST (SettingsComponent, theDialogOpensCentredOnTheEditorWithItsControlsInPlace)
     SettingsFile settings;
     OwnerWindow editor;
     showSettingsDialog (editor, settings.store);
-    runMessageLoop (300);
+    MessagePump::runFor (300);
 
     auto* window = findSettingsDialog();
     ASSERT_NE (window, nullptr);
@@ -308,7 +308,7 @@ TEST (SettingsComponent, theDialogOpensCentredOnTheEditorWithItsControlsInPlace)
     tooltip->hideTip();
 
     click (dialog->okButton);
-    runMessageLoop (500, [] { return findSettingsDialog() == nullptr; });
+    MessagePump::runUntil ([] { return findSettingsDialog() == nullptr; }, 500);
     EXPECT_EQ (findSettingsDialog(), nullptr) << "OK closes the dialog";
     EXPECT_TRUE (settings.file.existsAsFile());
 }
@@ -324,7 +324,7 @@ TEST (SettingsComponent, cancelAfterChangingEveryControlLeavesTheFileAndTheStore
     for (const auto dismiss : { "cancel", "escape", "close button" })
     {
         showSettingsDialog (editor, settings.store);
-        runMessageLoop (200);
+        MessagePump::runFor (200);
         auto* window = findSettingsDialog();
         ASSERT_NE (window, nullptr);
         auto* dialog = contentOf (window);
@@ -342,7 +342,7 @@ TEST (SettingsComponent, cancelAfterChangingEveryControlLeavesTheFileAndTheStore
         else
             window->closeButtonPressed();
 
-        runMessageLoop (500, [] { return findSettingsDialog() == nullptr; });
+        MessagePump::runUntil ([] { return findSettingsDialog() == nullptr; }, 500);
         EXPECT_EQ (findSettingsDialog(), nullptr) << dismiss;
         EXPECT_EQ (settings.bytes(), bytesBefore) << dismiss;
         EXPECT_EQ (settings.general ("LevelMeterUnit_1"), "3") << dismiss;
@@ -364,7 +364,7 @@ TEST (SettingsComponent, removingThePluginWhileTheDialogIsOpenClosesItAndOkWrite
     auto editor = std::make_unique<OwnerWindow>();
 
     showSettingsDialog (*editor, harness->processor->settingsStore);
-    runMessageLoop (200);
+    MessagePump::runFor (200);
     juce::Component::SafePointer<juce::DialogWindow> window (findSettingsDialog());
     ASSERT_NE (window, nullptr);
     juce::Component::SafePointer<SettingsComponent> dialog (contentOf (window));
@@ -380,6 +380,6 @@ TEST (SettingsComponent, removingThePluginWhileTheDialogIsOpenClosesItAndOkWrite
     if (ok != nullptr)
         ok->triggerClick();
 
-    runMessageLoop (200);
+    MessagePump::runFor (200);
     EXPECT_FALSE (folder.file ("settings.txt").exists());
 }

@@ -2,7 +2,7 @@
 
 #include "support/AudioFileFixtures.h"
 #include "support/ProcessorHarness.h"
-#include "support/RunMessageLoop.h"
+#include "support/MessageLoop.h"
 #include "support/Xdotool.h"
 
 #include <gtest/gtest.h>
@@ -124,12 +124,12 @@ TEST (SignalDisplayWindow, aReferencePlaysTheStripFollowsAndTheEngineWrapsAtTheE
     window.setVisible (true);
     harness.playHead.playing = true;
     display.startPlayheadTimer();
-    runMessageLoop (400, [&] { return display.playheadSeconds > 0.2; });
+    MessagePump::runUntil ([&] { return display.playheadSeconds > 0.2; }, 400);
 
     // The playhead moves on screen with the engine.
     const auto firstPosition = display.playheadSeconds;
     EXPECT_GT (firstPosition, 0.0);
-    runMessageLoop (300);
+    MessagePump::runFor (300);
     EXPECT_GT (display.playheadSeconds, firstPosition + 0.1);
     {
         const auto snapshot = window.createComponentSnapshot (window.getLocalBounds());
@@ -152,7 +152,7 @@ TEST (SignalDisplayWindow, aReferencePlaysTheStripFollowsAndTheEngineWrapsAtTheE
     };
 
     ASSERT_TRUE (drag (3.0, 4.2));
-    runMessageLoop (200);
+    MessagePump::runFor (200);
 
     ASSERT_EQ (display.loops.size(), 1);
     const auto pixel = kFileSeconds / (kStripWidth - 24);
@@ -163,7 +163,7 @@ TEST (SignalDisplayWindow, aReferencePlaysTheStripFollowsAndTheEngineWrapsAtTheE
     // Playback stays inside the loop: the engine never runs more than one tick past its end.
     highestEnginePosition = 0.0;
     seeks.clear();
-    runMessageLoop (4000, [&] { return std::count_if (seeks.begin(), seeks.end(), [] (auto& s) { return s.second == Origin::LoopWrap; }) >= 2; });
+    MessagePump::runUntil ([&] { return std::count_if (seeks.begin(), seeks.end(), [] (auto& s) { return s.second == Origin::LoopWrap; }) >= 2; }, 4000);
 
     const auto wraps = std::count_if (seeks.begin(), seeks.end(), [] (auto& s) { return s.second == Origin::LoopWrap; });
     EXPECT_GE (wraps, 2);
@@ -183,14 +183,14 @@ TEST (SignalDisplayWindow, aReferencePlaysTheStripFollowsAndTheEngineWrapsAtTheE
     // Two more loops; the last one drawn is the active one. Then the picture.
     ASSERT_TRUE (drag (0.6, 2.2));
     ASSERT_TRUE (drag (9.2, 10.9));
-    runMessageLoop (200);
+    MessagePump::runFor (200);
     ASSERT_EQ (display.loops.size(), 3);
     EXPECT_EQ (display.activeLoopIndex, 2);
 
     display.recordedRanges = { { 0.2, 2.6 }, { 9.3, 9.31 } };
     display.repaint();
     harness.playHead.playing = false;
-    runMessageLoop (200);
+    MessagePump::runFor (200);
 
     const auto screenshot = window.createComponentSnapshot (window.getLocalBounds());
     const auto png = buildFolder().getChildFile ("SignalDisplayThreeLoops.png");

@@ -15,7 +15,7 @@
 #include "editor/TimerFeed.h"
 #include "support/AudioFileFixtures.h"
 #include "support/ProcessorHarness.h"
-#include "support/RunMessageLoop.h"
+#include "support/MessageLoop.h"
 
 #include <gtest/gtest.h>
 
@@ -342,7 +342,7 @@ TEST_F (ProcessorConcurrency, theRealEditorTicksChangesTabsViewsAndSettingsWhile
         }
 
         // The editor's own timer fires from the message loop the test turns here.
-        runMessageLoop (kLoopTurnMs);
+        MessagePump::runFor (kLoopTurnMs);
 
         if (editor->getLiveSnapshot().playheadSeconds != lastPlayhead)
         {

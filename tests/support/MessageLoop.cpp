@@ -4,8 +4,7 @@
 
 namespace juce
 {
-// JUCE's Linux message loop runs one turn through this function; the plug-in's build has no
-// modal loops, so the tests turn the loop themselves.
+// JUCE's Linux message loop runs one turn through this function.
 bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
 }
 
@@ -16,4 +15,28 @@ void deliverPendingMessages()
     while (juce::dispatchNextMessageOnSystemQueue (true))
     {
     }
+}
+
+namespace MessagePump
+{
+void runFor (int milliseconds)
+{
+    runUntil ([] { return false; }, milliseconds);
+}
+
+bool runUntil (const std::function<bool()>& condition, int timeoutMilliseconds)
+{
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) juce::jmax (0, timeoutMilliseconds);
+
+    while (! condition())
+    {
+        if (juce::Time::getMillisecondCounter() >= end)
+            return condition();
+
+        if (! juce::dispatchNextMessageOnSystemQueue (true))
+            juce::Thread::sleep (1);
+    }
+
+    return true;
+}
 }

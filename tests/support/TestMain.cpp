@@ -2,8 +2,8 @@
 
 #include <juce_events/juce_events.h>
 
-// Engine and processor tests need JUCE's message manager (parameter trees start timers), but
-// never a window: the run owns one initialiser and the calling thread is the message thread.
+// Every test executable runs inside JUCE's message manager (parameter trees start timers, windows
+// and the host's plug-in need it): the run owns one initialiser and its thread is the message thread.
 int main (int argc, char** argv)
 {
     ::testing::InitGoogleTest (&argc, argv);

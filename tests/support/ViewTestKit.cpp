@@ -1,11 +1,5 @@
 #include "support/ViewTestKit.h"
 
-namespace juce
-{
-// The framework's own step of its dispatch loop (Linux); runDispatchLoopUntil is not compiled in.
-bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-}
-
 namespace ViewTestKit
 {
 juce::Image render (juce::Component& component)
@@ -69,15 +63,6 @@ void doubleClick (juce::Component& component, juce::Point<float> position)
 void hover (juce::Component& component, juce::Point<float> position)
 {
     component.mouseMove (mouseEvent (component, position, {}));
-}
-
-void pumpMessages (int milliseconds)
-{
-    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) milliseconds;
-
-    while (juce::Time::getMillisecondCounter() < end)
-        if (! juce::dispatchNextMessageOnSystemQueue (true))
-            juce::Thread::sleep (1);
 }
 
 PeerMouse::PeerMouse (juce::Component& desktopComponent)

@@ -34,10 +34,6 @@ void doubleClick (juce::Component& component, juce::Point<float> position);
 /** The mouse moved to position (hover). */
 void hover (juce::Component& component, juce::Point<float> position);
 
-/** Handles the messages that arrive on the message thread for about the given time (the test
-    runs on the message thread, outside any dispatch loop). */
-void pumpMessages (int milliseconds);
-
 /** A window test's mouse: sends events through a desktop component's peer, so that they take
     the framework's whole route (mouse listeners, modal checks) as real input does. */
 class PeerMouse final

@@ -4,13 +4,6 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-// JUCE's own dispatcher for one message of the platform queue (the plug-in build does not
-// enable JUCE's modal loops, which would offer runDispatchLoopUntil).
-namespace juce
-{
-bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-}
-
 namespace
 {
 /** A connection of the test's own to the X server, kept for the run. */
@@ -98,33 +91,5 @@ void pressWithControl (char letter)
         XSync (display, False);
         MessagePump::runFor (kSettleMs);
     }
-}
-}
-
-namespace MessagePump
-{
-void runFor (int milliseconds)
-{
-    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) juce::jmax (0, milliseconds);
-
-    while (juce::Time::getMillisecondCounter() < end)
-        if (! juce::dispatchNextMessageOnSystemQueue (true))
-            juce::Thread::sleep (1);
-}
-
-bool runUntil (const std::function<bool()>& condition, int timeoutMilliseconds)
-{
-    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) juce::jmax (0, timeoutMilliseconds);
-
-    while (! condition())
-    {
-        if (juce::Time::getMillisecondCounter() >= end)
-            return condition();
-
-        if (! juce::dispatchNextMessageOnSystemQueue (true))
-            juce::Thread::sleep (1);
-    }
-
-    return true;
 }
 }

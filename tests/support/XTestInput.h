@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/MessageLoop.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <functional>
@@ -36,14 +38,4 @@ void releaseButton (MouseButton button = MouseButton::left);
 
 /** Presses and releases a letter key with the Control key held down. */
 void pressWithControl (char letter);
-}
-
-/** Runs the message loop of a test that owns the message thread. */
-namespace MessagePump
-{
-/** Dispatches messages for the given time. */
-void runFor (int milliseconds);
-
-/** Dispatches messages until the condition holds or the time runs out; returns the condition. */
-bool runUntil (const std::function<bool()>& condition, int timeoutMilliseconds);
 }

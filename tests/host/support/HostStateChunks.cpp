@@ -1,5 +1,7 @@
 #include "host/support/HostStateChunks.h"
 
+#include "support/AudioFileFixtures.h"
+
 #include <juce_audio_formats/juce_audio_formats.h>
 
 #include <cstring>
@@ -11,7 +13,6 @@ namespace
 constexpr double kSineRate = 48000.0;
 constexpr double kSineSeconds = 0.25;
 constexpr float kSineLevel = 0.5f;
-constexpr int kSineBits = 24;
 } // namespace
 
 juce::MemoryBlock hostChunkCarrying (const juce::MemoryBlock& component)
@@ -70,41 +71,10 @@ std::vector<juce::String> pathsIn (const juce::ValueTree& state)
     return paths;
 }
 
-AudioFolder::AudioFolder()
-    : folder (juce::File::getSpecialLocation (juce::File::tempDirectory)
-                  .getNonexistentChildFile ("kalvorin-host-state", "", false))
-{
-    folder.createDirectory();
-}
-
-AudioFolder::~AudioFolder()
-{
-    folder.deleteRecursively();
-}
-
 juce::String AudioFolder::sine (const juce::String& name, double frequency)
 {
-    const auto file = folder.getChildFile (name);
-    const auto length = (int) (kSineSeconds * kSineRate);
-    juce::AudioBuffer<float> buffer (2, length);
-
-    for (int i = 0; i < length; ++i)
-        for (int ch = 0; ch < 2; ++ch)
-            buffer.setSample (ch, i, kSineLevel * (float) std::sin (juce::MathConstants<double>::twoPi * frequency * i / kSineRate));
-
-    juce::WavAudioFormat wav;
-    std::unique_ptr<juce::OutputStream> stream (file.createOutputStream());
-
-    if (stream == nullptr)
-        return {};
-
-    std::unique_ptr<juce::AudioFormatWriter> writer (wav.createWriterFor (stream.get(), kSineRate, 2, kSineBits, {}, 0));
-
-    if (writer == nullptr)
-        return {};
-
-    stream.release();
-    return writer->writeFromAudioSampleBuffer (buffer, 0, length) ? file.getFullPathName() : juce::String();
+    const auto path = file (name);
+    return AudioFileFixtures::writeSine (path, kSineRate, 2, kSineSeconds, frequency, kSineLevel) ? path.getFullPathName() : juce::String();
 }
 
 void restore (juce::AudioPluginInstance& instance, const juce::MemoryBlock& chunk)

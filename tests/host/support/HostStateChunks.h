@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/TemporaryFolder.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <vector>
@@ -36,17 +38,10 @@ void restore (juce::AudioPluginInstance& instance, const juce::MemoryBlock& chun
 std::vector<juce::String> pathsIn (const juce::ValueTree& state);
 
 /** A folder of short audio files written for a test, deleted with it. */
-struct AudioFolder
+struct AudioFolder : TemporaryFolder
 {
-    AudioFolder();
-    ~AudioFolder();
-
     /** A quarter second of stereo sine at 48 kHz in a 24-bit WAV file; returns its full path,
         empty when the file could not be written. */
     juce::String sine (const juce::String& name, double frequency = 440.0);
-
-    juce::File folder;
-
-    JUCE_DECLARE_NON_COPYABLE (AudioFolder)
 };
 } // namespace HostStateChunks
