@@ -2,6 +2,22 @@
 
 #include "editor/EditorLayout.h"
 
+namespace
+{
+/** The framework's tab button, except that the middle button does not select its tab. */
+class TabButtonIgnoringMiddleClicks final : public juce::TabBarButton
+{
+public:
+    using juce::TabBarButton::TabBarButton;
+
+    void clicked (const juce::ModifierKeys& mods) override
+    {
+        if (! mods.isMiddleButtonDown())
+            juce::TabBarButton::clicked (mods);
+    }
+};
+} // namespace
+
 NotifyingTabs::NotifyingTabs()
     : juce::TabbedComponent (juce::TabbedButtonBar::TabsAtTop)
 {
@@ -41,6 +57,11 @@ void NotifyingTabs::currentTabChanged (int newCurrentTabIndex, const juce::Strin
 
     if (onCurrentTabChanged)
         onCurrentTabChanged (newCurrentTabIndex);
+}
+
+juce::TabBarButton* NotifyingTabs::createTabButton (const juce::String& tabName, int)
+{
+    return new TabButtonIgnoringMiddleClicks (tabName, getTabbedButtonBar());
 }
 
 void NotifyingTabs::componentChildrenChanged (juce::Component& component)

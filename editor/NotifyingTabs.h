@@ -10,6 +10,9 @@
     change of the current tab, and squeezing its tab buttons so that they end before the
     framework's overflow button when that shows.
 
+    A middle click on a tab button leaves the current tab as it is, so that closing a tab in
+    the background keeps the page the user works in.
+
     It paints nothing of its own, so the editor's header band shows between the tab buttons.
     Message thread only.
 */
@@ -32,6 +35,9 @@ public:
     void resized() override;
     /** Lays out again, then reports the new index. */
     void currentTabChanged (int newCurrentTabIndex, const juce::String& newCurrentTabName) override;
+    /** A tab button that a middle click does not select: that click closes the tab (the editor
+        hears it), and selecting the tab first would leave no tab current once it is gone. */
+    juce::TabBarButton* createTabButton (const juce::String& tabName, int tabIndex) override;
 
 private:
     void componentChildrenChanged (juce::Component&) override;

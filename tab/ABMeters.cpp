@@ -1,25 +1,11 @@
 #include "tab/ABMeters.h"
 
 #include "engine/ThemePalette.h"
+#include "tab/ABMetersLayout.h"
 #include "tab/LookAndFeelFont.h"
 
 namespace
 {
-// Outer margin around everything the panel holds.
-constexpr int kMargin = 10;
-// The left column's share of the inner width, in percent.
-constexpr int kLeftColumnPercent = 42;
-// The left column's blocks: the output block (caption and switch), a gap, the level-match switch.
-constexpr int kBlockHeight = 48;
-constexpr int kBlockGap = 10;
-constexpr int kLeftColumnContentHeight = kBlockHeight + kBlockGap + kBlockHeight;
-constexpr int kCaptionHeight = 17;
-// The output switch starts 2 px below the caption and leaves 2 px below itself.
-constexpr int kSwitchTopOffset = kCaptionHeight + 2;
-constexpr int kSwitchHeightReduction = kSwitchTopOffset + 2;
-// Gaps between the left column and the readout panels, and between the two panels.
-constexpr int kPanelGap = 8;
-
 // Rows of one readout panel, top to bottom.
 constexpr int kPanelTextInset = 8;
 constexpr int kCaptionRowHeight = 17;
@@ -119,44 +105,9 @@ void ABMeters::setValues (const Values& newValues)
     repaint();
 }
 
-ABMeters::Layout ABMeters::computeLayout (int width, int height) noexcept
-{
-    const auto innerWidth = juce::jmax (width - 2 * kMargin, 0);
-    const auto innerHeight = juce::jmax (height - 2 * kMargin, 0);
-
-    const auto leftWidth = juce::jmin (innerWidth * kLeftColumnPercent / 100, innerWidth);
-    const auto offset = juce::jmin (juce::jmax ((innerHeight - kLeftColumnContentHeight) / 2, 0), innerHeight);
-    auto remaining = innerHeight - offset;
-
-    Layout layout;
-    auto y = kMargin + offset;
-
-    const auto outputBlockHeight = juce::jmin (kBlockHeight, remaining);
-    layout.outputCaption = { kMargin, y, leftWidth, juce::jmin (kCaptionHeight, remaining) };
-    layout.outputSwitch = { kMargin, y + kSwitchTopOffset, leftWidth,
-                            juce::jmax (outputBlockHeight - kSwitchHeightReduction, 0) };
-    y += outputBlockHeight;
-    remaining -= outputBlockHeight;
-
-    const auto gap = juce::jmin (kBlockGap, remaining);
-    y += gap;
-    remaining -= gap;
-    layout.levelMatchSwitch = { kMargin, y, leftWidth, juce::jmin (kBlockHeight, remaining) };
-
-    const auto gap1 = juce::jmin (kPanelGap, innerWidth - leftWidth);
-    const auto panelsWidth = innerWidth - leftWidth - gap1;
-    const auto sourceWidth = juce::jlimit (0, panelsWidth, (panelsWidth - kPanelGap) / 2);
-    const auto gap2 = juce::jmin (kPanelGap, panelsWidth - sourceWidth);
-    const auto sourceX = kMargin + leftWidth + gap1;
-
-    layout.sourcePanel = { sourceX, kMargin, sourceWidth, innerHeight };
-    layout.referencePanel = { sourceX + sourceWidth + gap2, kMargin, panelsWidth - sourceWidth - gap2, innerHeight };
-    return layout;
-}
-
 void ABMeters::resized()
 {
-    const auto layout = computeLayout (getWidth(), getHeight());
+    const auto layout = ABMetersLayout::compute (getWidth(), getHeight());
     outputSwitch.setBounds (layout.outputSwitch);
     levelMatchSwitch.setBounds (layout.levelMatchSwitch);
 }
@@ -169,14 +120,14 @@ void ABMeters::paint (juce::Graphics& g)
     g.drawRoundedRectangle ({ 0.5f, 0.5f, (float) juce::jmax (getWidth() - 1, 0), (float) juce::jmax (getHeight() - 1, 0) },
                             kFrameCorner, kFrameThickness);
 
-    const auto layout = computeLayout (getWidth(), getHeight());
+    const auto layout = ABMetersLayout::compute (getWidth(), getHeight());
     drawMeterPanel (g, layout.sourcePanel, "SOURCE INPUT", ThemePalette::sourceSignal, sourceReadings());
     drawMeterPanel (g, layout.referencePanel, "REFERENCE INPUT", ThemePalette::accent, referenceReadings());
 }
 
 void ABMeters::paintOverChildren (juce::Graphics& g)
 {
-    const auto layout = computeLayout (getWidth(), getHeight());
+    const auto layout = ABMetersLayout::compute (getWidth(), getHeight());
 
     g.setColour (ThemePalette::textDim);
     g.setFont (lookAndFeelFont (*this, kCaptionFontHeight, juce::Font::bold));

@@ -108,23 +108,6 @@ public:
     /** The readings last written. */
     const Values& getValues() const noexcept { return values; }
 
-    /** Where the panel puts its parts, in whole pixels of its local space. */
-    struct Layout
-    {
-        /** The caption "AUDIO OUTPUT" above the output switch. */
-        juce::Rectangle<int> outputCaption;
-        juce::Rectangle<int> outputSwitch;
-        juce::Rectangle<int> levelMatchSwitch;
-        /** The two readout panels. */
-        juce::Rectangle<int> sourcePanel;
-        juce::Rectangle<int> referencePanel;
-    };
-
-    /** The layout of a panel of the given size: a left column of 42 % of the inner width with
-        the two switches centred in it, and the two readout panels side by side to its right.
-        Any size, also zero or negative, gives rectangles of at least zero size. Any thread. */
-    static Layout computeLayout (int width, int height) noexcept;
-
     /** Fills the ground, frames the panel and draws both readout panels. */
     void paint (juce::Graphics&) override;
     /** Draws the caption "AUDIO OUTPUT" above the output switch. */

@@ -2,6 +2,7 @@
 #include "resources/EmbeddedResources.h"
 #include "support/MouseEvents.h"
 #include "tab/ABMeters.h"
+#include "tab/ABMetersLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -125,7 +126,7 @@ TEST (ABMeters, equalUnitsAreSeparated)
 
 TEST (ABMeters, theLayoutSplitsTheWidthAndNeverGoesNegative)
 {
-    const auto layout = ABMeters::computeLayout (kWidth, kHeight);
+    const auto layout = ABMetersLayout::compute (kWidth, kHeight);
     // Inner 740 x 130: a left column of 310, the 106 px of switches centred (offset 12).
     EXPECT_EQ (layout.outputCaption, juce::Rectangle<int> (10, 22, 310, 17));
     EXPECT_EQ (layout.outputSwitch, juce::Rectangle<int> (10, 41, 310, 27));
@@ -135,7 +136,7 @@ TEST (ABMeters, theLayoutSplitsTheWidthAndNeverGoesNegative)
 
     for (const auto [w, h] : { std::pair<int, int> { 0, 0 }, { 5, 5 }, { 30, 25 }, { 45, 200 }, { -10, -10 } })
     {
-        const auto small = ABMeters::computeLayout (w, h);
+        const auto small = ABMetersLayout::compute (w, h);
 
         for (const auto& r : { small.outputCaption, small.outputSwitch, small.levelMatchSwitch,
                                small.sourcePanel, small.referencePanel })
@@ -159,7 +160,7 @@ TEST (ABMeters, rendersBothSignalsWithAnAmberPeak)
     EXPECT_TRUE (writeScreenshot (image, "meter-panel-playing.png"));
 
     // Somewhere in the Source panel's value rows there is amber, and none in the Reference's.
-    const auto layout = ABMeters::computeLayout (kWidth, kHeight);
+    const auto layout = ABMetersLayout::compute (kWidth, kHeight);
     const auto containsAmber = [&image] (juce::Rectangle<int> area)
     {
         for (int y = area.getY() * 2; y < area.getBottom() * 2; ++y)

@@ -113,8 +113,6 @@ TEST (AnalysisDisplay, aNewViewShowsTheEmptyHistoryTextWithoutCards)
 // Rendered for a person to look at: build/tests/screenshots/analysis-view-*.png.
 TEST (AnalysisDisplay, rendersTheReportAsCardsInBothWidths)
 {
-    GuiSupport::ScopedPluginFont font;
-
     for (const int width : { 1100, 600 })
     {
         AnalysisDisplay display;

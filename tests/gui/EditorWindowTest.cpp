@@ -133,8 +133,9 @@ TEST_F (EditorWindow, filesDraggedFromAnotherProgramAreDroppedThroughTheWindowSy
     EXPECT_TRUE (tabsAgreeWithEngine());
 }
 
-// One middle click closes one tab (the editor hears the tab bar's clicks once), and Ctrl+W,
-// which X11 reports as the letter's own key code, closes the current tab.
+// One middle click closes one tab (the editor hears the tab bar's clicks once) and leaves the
+// current tab current, and Ctrl+W, which X11 reports as the letter's own key code, closes the
+// current tab.
 TEST_F (EditorWindow, oneMiddleClickClosesOneTabAndControlWClosesTheCurrentOne)
 {
     showWithDroppedFiles ({ "A.wav", "B.wav", "C.wav" });
@@ -146,6 +147,8 @@ TEST_F (EditorWindow, oneMiddleClickClosesOneTabAndControlWClosesTheCurrentOne)
     MessagePump::runFor (150);
     EXPECT_EQ (session.tabTexts(), (juce::StringArray { "02  B.wav", "03  C.wav", "+ ADD" }));
     EXPECT_TRUE (tabsAgreeWithEngine());
+    EXPECT_EQ (editor.getTabs().getCurrentTabIndex(), 1);
+    EXPECT_EQ (session.harness.processor->getActiveReferenceIndex(), 1);
 
     XTestInput::click (session.tabButtonCentre (0));
     ASSERT_TRUE (MessagePump::runUntil ([&] { return editor.getTabs().getCurrentTabIndex() == 0; }, kTimeoutMs));

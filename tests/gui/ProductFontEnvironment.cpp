@@ -8,9 +8,12 @@ namespace
 {
 // Every display test draws with the embedded Oswald font as its default typeface, as the
 // editor's look-and-feel makes it, so that screenshots show the product's lettering. It is set
-// once for the whole run, before anything is drawn: the framework caches glyphs under the
-// default font's name, and a typeface changed between two drawings in one process leaves
-// text laid out with one face's spacing and drawn with the other's glyphs.
+// once for the whole run, before anything is drawn, and no test may change it: the framework
+// caches laid-out text and glyphs under the font's name ("<Sans-Serif>"), not its typeface, and
+// keeps the laid-out text even when the typeface cache is cleared. A default typeface changed
+// between two drawings in one process leaves text laid out with one face's spacing and drawn
+// with the other's glyphs (letters run into each other and spaces vanish). The tear-down checks
+// that the run ended with the typeface it began with.
 class ProductFontEnvironment final : public ::testing::Environment
 {
 public:
@@ -27,11 +30,16 @@ public:
 
     void TearDown() override
     {
+        EXPECT_EQ (juce::Font (kProbeHeight).getTypefacePtr()->getName(), juce::String ("Oswald"))
+            << "a test changed the run's default typeface";
+
         juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
         lookAndFeel.reset();
     }
 
 private:
+    static constexpr float kProbeHeight = 15.0f;
+
     std::unique_ptr<juce::LookAndFeel_V4> lookAndFeel;
 };
 

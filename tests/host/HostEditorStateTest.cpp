@@ -2,6 +2,7 @@
 // their loops and the second tab current comes back in a new instance whose editor is opened
 // afterwards in a real window, and is saved again the same; a restore while the editor is open
 // leaves References and a readable editor state behind.
+#include "host/support/HostEditorWindow.h"
 #include "host/support/HostStateChunks.h"
 #include "host/support/HostedPlugin.h"
 #include "support/SavedStateTrees.h"
@@ -19,12 +20,6 @@ using SavedStateTrees::stateTree;
 
 constexpr double kRate = 48000.0;
 constexpr int kBlock = 512;
-/** About one block's time at the test's rate. */
-constexpr int kBlockMs = 10;
-
-/** Long enough for the window to map, the tabs to build and the waveforms to be read and drawn. */
-constexpr int kPumpMs = 1500;
-
 /** A loop as the editor saves it, in seconds of its file. */
 struct Loop
 {
@@ -143,76 +138,6 @@ void expectSameEditorState (const juce::String& text, const std::vector<SavedTab
     }
 }
 
-/** The hosted editor in a top-level window, as a DAW shows it; closed (and so saved) on reset. */
-struct OpenEditor
-{
-    explicit OpenEditor (juce::AudioPluginInstance& hosted)
-        : instance (hosted), editor (hosted.createEditorIfNeeded())
-    {
-        if (editor == nullptr)
-            return;
-
-        window.setUsingNativeTitleBar (true);
-        window.setContentNonOwned (editor.get(), true);
-        window.setVisible (true);
-        pump();
-    }
-
-    ~OpenEditor() { close(); }
-
-    /** Runs the message loop for a moment while the host feeds silent blocks, as a stopped
-        transport does. */
-    void pump()
-    {
-        juce::AudioBuffer<float> buffer (2, kBlock);
-        juce::MidiBuffer midi;
-        const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) kPumpMs;
-
-        while (juce::Time::getMillisecondCounter() < end)
-        {
-            buffer.clear();
-            instance.processBlock (buffer, midi);
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (kBlockMs);
-        }
-    }
-
-    /** Grabs the screen and keeps the editor's part of it in `file`; false when that fails. */
-    bool grabInto (const juce::File& file) const
-    {
-        const auto screenFile = file.getSiblingFile (file.getFileNameWithoutExtension() + "-screen.png");
-        screenFile.deleteFile();
-
-        juce::ChildProcess grab;
-
-        if (! grab.start (juce::StringArray { "import", "-window", "root", screenFile.getFullPathName() }))
-            return false;
-
-        grab.waitForProcessToFinish (20000);
-        const auto screen = juce::ImageFileFormat::loadFrom (screenFile);
-        screenFile.deleteFile();
-
-        if (! screen.isValid())
-            return false;
-
-        const auto area = editor->getScreenBounds().getIntersection (screen.getBounds());
-        file.deleteFile();
-        juce::FileOutputStream out (file);
-        return out.openedOk() && juce::PNGImageFormat().writeImageToStream (screen.getClippedImage (area), out);
-    }
-
-    void close()
-    {
-        window.clearContentComponent();
-        window.setVisible (false);
-        editor.reset();
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (100);
-    }
-
-    juce::AudioPluginInstance& instance;
-    juce::DocumentWindow window { "Audio-Kalvorin", juce::Colours::black, 0 };
-    std::unique_ptr<juce::AudioProcessorEditor> editor;
-};
-
 struct HostEditorState : ::testing::Test
 {
     void SetUp() override
@@ -241,13 +166,6 @@ struct HostEditorState : ::testing::Test
     /** The plug-in's own tree in what the host saves now. */
     juce::ValueTree savedTree() { return pluginTreeIn (componentStateIn (chunkOf (*instance))); }
 
-    static juce::File screenshot (const juce::String& name)
-    {
-        const auto folder = juce::File::getCurrentWorkingDirectory().getChildFile ("screenshots");
-        folder.createDirectory();
-        return folder.getChildFile (name);
-    }
-
     AudioFolder files;
     std::unique_ptr<juce::AudioPluginInstance> instance;
     std::vector<juce::String> paths;
@@ -261,7 +179,7 @@ TEST_F (HostEditorState, projectRestoredBeforeTheEditorOpensComesBackWithItsTabs
     restore (*instance, project);
 
     {
-        OpenEditor open (*instance);
+        HostEditorWindow open (*instance, kBlock);
         ASSERT_NE (open.editor, nullptr);
         EXPECT_TRUE (open.window.isOnDesktop());
 
@@ -270,7 +188,7 @@ TEST_F (HostEditorState, projectRestoredBeforeTheEditorOpensComesBackWithItsTabs
         EXPECT_EQ (pathsIn (whileOpen), paths);
         expectSameEditorState (whileOpen["editorStateJson"].toString(), saved, 1);
 
-        EXPECT_TRUE (open.grabInto (screenshot ("host-editor-restored.png")));
+        EXPECT_TRUE (open.grabInto (screenshotFile ("host-editor-restored.png")));
     }
 
     const auto afterClosing = savedTree();
@@ -284,14 +202,14 @@ TEST_F (HostEditorState, projectRestoredBeforeTheEditorOpensComesBackWithItsTabs
 // old (here: empty) tabs over the project's.
 TEST_F (HostEditorState, projectRestoredWhileTheEditorIsOpenShowsAndKeepsItsTabsAndLoops)
 {
-    OpenEditor open (*instance);
+    HostEditorWindow open (*instance, kBlock);
     ASSERT_NE (open.editor, nullptr);
 
     restore (*instance, project);
     open.pump();
 
     EXPECT_EQ (pathsIn (savedTree()), paths);
-    EXPECT_TRUE (open.grabInto (screenshot ("host-editor-restored-while-open.png")));
+    EXPECT_TRUE (open.grabInto (screenshotFile ("host-editor-restored-while-open.png")));
 
     open.close();
 

@@ -1,5 +1,6 @@
 // The built bundle in JUCE's own VST3 host: preparation at the usual rates and block sizes, audio
 // through the plug-in, the monitor parameter from the host side, and the editor in a real window.
+#include "host/support/HostEditorWindow.h"
 #include "host/support/HostedPlugin.h"
 
 #include <gtest/gtest.h>
@@ -87,9 +88,7 @@ TEST (HostEditor, opensInARealWindowAtItsDefaultSize)
     // The editor lives in the plug-in's own X window inside the host's; only a grab of the
     // screen shows what a user sees. Left of the empty state's logo and texts, the editor must
     // carry its background.
-    const auto outDir = juce::File::getCurrentWorkingDirectory().getChildFile ("screenshots");
-    outDir.createDirectory();
-    const auto shot = outDir.getChildFile ("host-editor.png");
+    const auto shot = screenshotFile ("host-editor.png");
     shot.deleteFile();
 
     juce::ChildProcess grab;

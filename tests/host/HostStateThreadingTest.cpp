@@ -8,6 +8,7 @@
 // touch without an order between them fails the run. In every build the state read back is the
 // one restored, and a plug-in destroyed right after a state call goes away: a watchdog
 // ends the run when a step makes no progress.
+#include "host/support/HostAudioThread.h"
 #include "host/support/HostStateChunks.h"
 #include "host/support/HostedPlugin.h"
 #include "support/SavedStateTrees.h"
@@ -52,54 +53,15 @@ constexpr int kTeardownRounds = 200;
 /** No step of a test here comes near this, even under the thread sanitizer; a hang does. */
 constexpr auto kNoProgressLimit = std::chrono::seconds (60);
 
-/** A transport that always plays, so that the active Reference renders and is measured. */
-struct PlayingHead final : juce::AudioPlayHead
+/** The Source of the test's audio thread: noise, the same on every run. */
+void writeNoise (juce::AudioBuffer<float>& buffer, int blockNumber)
 {
-    juce::Optional<PositionInfo> getPosition() const override
-    {
-        PositionInfo info;
-        info.setIsPlaying (true);
-        return info;
-    }
-};
+    juce::Random random (blockNumber);
 
-/** The test's audio thread: processes noise through the hosted plug-in until destroyed. */
-class HostAudioThread
-{
-public:
-    explicit HostAudioThread (juce::AudioPluginInstance& p) : plugin (p), thread ([this] { run(); }) {}
-
-    ~HostAudioThread()
-    {
-        keepRunning.store (false);
-        thread.join();
-    }
-
-    std::atomic<int> blocksProcessed { 0 };
-
-private:
-    void run()
-    {
-        juce::AudioBuffer<float> buffer (2, kBlock);
-        juce::MidiBuffer midi;
-        juce::Random random (11);
-
-        while (keepRunning.load())
-        {
-            for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
-                for (int i = 0; i < kBlock; ++i)
-                    buffer.setSample (ch, i, kSourceLevel * (random.nextFloat() * 2.0f - 1.0f));
-
-            plugin.processBlock (buffer, midi);
-            blocksProcessed.fetch_add (1);
-            std::this_thread::sleep_for (kAudioPause);
-        }
-    }
-
-    juce::AudioPluginInstance& plugin;
-    std::atomic<bool> keepRunning { true };
-    std::thread thread;
-};
+    for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
+        for (int i = 0; i < buffer.getNumSamples(); ++i)
+            buffer.setSample (ch, i, kSourceLevel * (random.nextFloat() * 2.0f - 1.0f));
+}
 
 /** Ends the whole run, with a message naming the step, when a step takes longer than the
     limit: a hang cannot be failed from the thread that hangs. */
@@ -218,7 +180,7 @@ struct LastCall
 
 TEST_F (HostStateThreading, hostRestoresAndReadsStatesWhileTheMonitorChangesAndBlocksRun)
 {
-    HostAudioThread audio (*plugin);
+    HostAudioThread audio (*plugin, kBlock, kAudioPause, writeNoise);
 
     for (int round = 0; round < kRaceRounds; ++round)
     {

@@ -4,25 +4,33 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-/** Helpers for the tests that render components: the plug-in's own font and screenshots in the
-    build folder, for a person to look at. */
+/** Helpers for the programs that render components: the plug-in's own font and screenshots in
+    the build folder, for a person to look at. */
 namespace GuiSupport
 {
-/** Makes the embedded Oswald font the default look-and-feel's sans-serif typeface for the
-    lifetime of the object, as the editor does for its window. */
+/** Makes a look-and-feel with the embedded Oswald font as its sans-serif typeface the default
+    one for the lifetime of the object, as the editor does for its window, and then gives the
+    default back to the look-and-feel it found. For a program without a font of its own (a
+    benchmark); the display tests have Oswald for the whole run already.
+
+    The framework keeps laid-out text under the font's name, not its typeface, so a program
+    should draw with one default typeface only: make this before the first drawing. */
 struct ScopedPluginFont
 {
-    ScopedPluginFont()
+    ScopedPluginFont() : previous (&juce::LookAndFeel::getDefaultLookAndFeel())
     {
-        auto& lookAndFeel = juce::LookAndFeel::getDefaultLookAndFeel();
         lookAndFeel.setDefaultSansSerifTypeface (juce::Typeface::createSystemTypefaceFor (
             EmbeddedResources::OswaldRegular_ttf, (size_t) EmbeddedResources::OswaldRegular_ttfSize));
+        juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeel);
     }
 
     ~ScopedPluginFont()
     {
-        juce::LookAndFeel::getDefaultLookAndFeel().setDefaultSansSerifTypeface (nullptr);
+        juce::LookAndFeel::setDefaultLookAndFeel (previous.get());
     }
+
+    juce::LookAndFeel_V4 lookAndFeel;
+    juce::WeakReference<juce::LookAndFeel> previous;
 };
 
 /** Renders a component at its size over a background colour into "screenshots/<name>.png"

@@ -38,4 +38,13 @@ void releaseButton (MouseButton button = MouseButton::left);
 
 /** Presses and releases a letter key with the Control key held down. */
 void pressWithControl (char letter);
+
+/** Where an X window (a JUCE peer's native handle, for one) lies on the screen as the X server
+    has placed it, which may differ from where JUCE believes it is while the window manager moves
+    it; empty when the window is unknown. */
+juce::Rectangle<int> windowArea (unsigned long window);
+
+/** The screen area of the first viewable window with this title, such as a dialog or a menu
+    that another module's JUCE opened; empty while there is none. */
+juce::Rectangle<int> findWindowArea (const juce::String& title);
 }
