@@ -2,6 +2,7 @@
 
 #include "editor/SettingsLayout.h"
 #include "engine/ThemePalette.h"
+#include "support/ModalWindows.h"
 #include "support/ProcessorHarness.h"
 #include "support/RunMessageLoop.h"
 
@@ -64,18 +65,7 @@ struct OwnerWindow final : juce::Component
     void paint (juce::Graphics& g) override { g.fillAll (ThemePalette::surface); }
 };
 
-/** The open settings dialog window, if any. */
-juce::DialogWindow* findSettingsDialog()
-{
-    auto& desktop = juce::Desktop::getInstance();
-
-    for (int i = 0; i < desktop.getNumComponents(); ++i)
-        if (auto* window = dynamic_cast<juce::DialogWindow*> (desktop.getComponent (i)))
-            if (window->getName() == "Settings")
-                return window;
-
-    return nullptr;
-}
+using ModalWindows::findSettingsDialog;
 
 SettingsComponent* contentOf (juce::DialogWindow* window)
 {
