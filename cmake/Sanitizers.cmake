@@ -52,6 +52,12 @@ elseif(KALVORIN_SANITIZER STREQUAL "address")
     # suppressed); UBSAN_OPTIONS=halt_on_error=1 then makes every report that is not suppressed
     # fatal, as scripts/ci-extra-stages.sh sets it.
     set(kalvorin_sanitize_flags -fsanitize=address,undefined)
+    # This tree only runs tests, so JUCE's own checks come in too, though its build type leaves
+    # them out: every failed assertion is logged (the test main makes each one a failure of
+    # the test that hit it), and every JUCE class's leak detector counts its objects, so that
+    # one still alive when the run ends fails it. Both go into every target alike: the leak
+    # detector is a member of the classes it counts.
+    add_compile_definitions(JUCE_LOG_ASSERTIONS=1 JUCE_CHECK_MEMORY_LEAKS=1)
 else()
     message(FATAL_ERROR "Unknown KALVORIN_SANITIZER '${KALVORIN_SANITIZER}' (realtime, thread or address)")
 endif()

@@ -15,8 +15,10 @@
 #                       JUCE's VST3 host, its own message thread running, while the host's thread
 #                       restores and saves states and a test thread processes blocks.
 #   asan   build-asan   unit, processor and gui tests under AddressSanitizer and
-#                       UndefinedBehaviorSanitizer (the gui tests on a private X display); the
-#                       same tree holds the fuzz targets.
+#                       UndefinedBehaviorSanitizer (the gui tests on a private X display), with
+#                       JUCE's assertions and leak detector compiled in: a failed assertion
+#                       fails its test, an object left at exit the run; the same tree holds the
+#                       fuzz targets.
 #   fuzz   build-asan   each libFuzzer target of tests/fuzz for a bounded time, starting from the
 #                       committed seeds in tests/fuzz/corpus/<target>; a crash, a hang (10 s for
 #                       one input) or more than 2 GiB of memory fails it. The targets run under

@@ -16,6 +16,7 @@ xvfb_pid=$!
 cleanup() {
   [ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null || true
   kill "$xvfb_pid" 2>/dev/null || true
+  [ -n "${twm_config:-}" ] && rm -f "$twm_config"
   wait 2>/dev/null || true
 }
 trap cleanup EXIT
@@ -25,7 +26,16 @@ for _ in $(seq 1 100); do
   sleep 0.1
 done
 
-twm >/dev/null 2>&1 &
+# twm's own configuration, not the system's: by default twm has the user place a new window
+# that gives no position with the pointer, and its title bars' buttons and the system's
+# bindings of presses on title bars and the root window start moves, resizes and menus; each
+# holds the whole X server until the pointer answers. A test's input (or a window mapped a
+# moment before its position) would stall the run there. Here windows go where their program
+# puts them, or anywhere, they get no title bars, and no press starts anything.
+twm_config="$(mktemp)"
+printf '%s\n' 'RandomPlacement' 'UsePPosition "on"' 'NoTitle' > "$twm_config"
+
+twm -f "$twm_config" >/dev/null 2>&1 &
 wm_pid=$!
 # The window manager is up once it has made its atoms; a busy machine may need a while.
 for _ in $(seq 1 100); do

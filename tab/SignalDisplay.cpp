@@ -790,6 +790,11 @@ void SignalDisplay::paintLoops (juce::Graphics& g, const WaveformGeometry& geome
         startHandles.add (juce::Rectangle<float> (kHandleHitSize, kHandleHitSize).withCentre ({ xs, centreY }));
         endHandles.add (juce::Rectangle<float> (kHandleHitSize, kHandleHitSize).withCentre ({ xe, centreY }));
 
+        // A loop that is no time range (ends before it starts, or is not a number) keeps its
+        // place among the hit areas but has no band to draw.
+        if (! (std::isfinite (xs) && std::isfinite (xe) && bandWidth >= 0.0f))
+            continue;
+
         // A playhead tick repaints a few columns: loops outside them are not drawn at all.
         const auto drawnArea = band.getUnion (deleteBoxes.getLast()).getUnion (startHandles.getLast()).getUnion (endHandles.getLast());
 

@@ -71,6 +71,9 @@ void openAndClose (FuzzSupport::PreparedProcessor& prepared, bool draw)
 
     if (! prepared.processBlocks (kBlocksWithEditor))
         std::abort();
+
+    // Closed as JUCE's plug-in layer closes it: the processor is told before the window goes.
+    processor.editorBeingDeleted (editor);
 }
 } // namespace
 

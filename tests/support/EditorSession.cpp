@@ -52,47 +52,42 @@ void EditorSession::showOnScreen()
 
     MessagePump::runUntil ([this] { return editor->isShowing() && editor->getPeer() != nullptr; }, kWindowTimeoutMs);
 
-    // The window manager places and frames the window after it appears; screen positions are
-    // right once a pointer sent to a point of the editor arrives there.
-    struct PointerProbe final : juce::MouseListener
-    {
-        void mouseMove (const juce::MouseEvent& e) override { last = e.getEventRelativeTo (target).getPosition(); }
-        juce::Component* target = nullptr;
-        juce::Point<int> last { -1, -1 };
-    } probe;
-
-    probe.target = editor.get();
-    editor->addMouseListener (&probe, true);
-    const juce::Point<int> spots[] = { { 200, 400 }, { 210, 410 } };
-
-    for (int attempt = 0; attempt < 50; ++attempt)
-    {
-        const auto spot = spots[attempt % 2];
-        probe.last = { -1, -1 };
-        XTestInput::moveTo (toScreen (*editor, spot));
-
-        if (MessagePump::runUntil ([&] { return probe.last == spot; }, 100))
-            break;
-
-        // Where JUCE believes the window is can lag behind the window manager's placement;
-        // the pointer events tell where it really is.
-        if (probe.last != juce::Point<int> (-1, -1))
-            screenOffset += spot - probe.last;
-    }
-
-    editor->removeMouseListener (&probe);
+    // The window manager places and frames the window after it appears.
+    screenOffset = XTestInput::findScreenOffset (*editor, { 200, 400 });
 
     editor->grabKeyboardFocus();
     MessagePump::runUntil ([this] { return editor->hasKeyboardFocus (true); }, kWindowTimeoutMs);
 }
 
+void EditorSession::destroyEditor()
+{
+    if (editor == nullptr)
+        return;
+
+    // What JUCE's VST3 layer does when the host closes the view: it closes the popup menus of
+    // the plug-in's windows and tells the processor before the window goes.
+    juce::PopupMenu::dismissAllActiveMenus();
+    harness.processor->editorBeingDeleted (editor.get());
+    editor.reset();
+}
+
 void EditorSession::close()
 {
-    editor.reset();
+    destroyEditor();
     // A file dialog or menu that the editor opened goes with it; input reaches the next
     // window only once no modal component is left.
     MessagePump::runUntil ([] { return juce::Component::getCurrentlyModalComponent() == nullptr; }, kWindowTimeoutMs);
     MessagePump::runFor (20);
+}
+
+void EditorSession::removePlugin (const std::function<void()>& betweenWindowAndProcessor)
+{
+    destroyEditor();
+
+    if (betweenWindowAndProcessor)
+        betweenWindowAndProcessor();
+
+    harness.processor.reset();
 }
 
 juce::File EditorSession::writeWav (const juce::String& name, double seconds) const

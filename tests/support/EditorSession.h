@@ -3,6 +3,7 @@
 #include "editor/KalvorinAudioProcessorEditor.h"
 #include "support/ProcessorHarness.h"
 
+#include <functional>
 #include <memory>
 
 /**
@@ -26,8 +27,15 @@ struct EditorSession
         keyboard focus. */
     void showOnScreen();
 
-    /** Saves the editor state and destroys the editor, as closing the window does. */
+    /** Saves the editor state and destroys the editor, as closing the window does (through
+        JUCE's VST3 layer), then waits until what it left open has gone. */
     void close();
+
+    /** Takes the plug-in down as JUCE's VST3 layer does when the host removes it: the window
+        first (the processor told that its editor goes), then `betweenWindowAndProcessor` (the
+        host stopping its audio thread, say), then the processor, in one turn of the message
+        loop. Whatever the window left open or queued runs after both. */
+    void removePlugin (const std::function<void()>& betweenWindowAndProcessor = {});
 
     /** A short sine WAV file of the given name in the session's folder. */
     juce::File writeWav (const juce::String& name, double seconds = 0.5) const;
@@ -58,4 +66,9 @@ struct EditorSession
     std::unique_ptr<KalvorinAudioProcessorEditor> editor;
     /** How far the window really is from where JUCE places it, found by showOnScreen. */
     juce::Point<int> screenOffset;
+
+private:
+    /** Closes the plug-in's menus, tells the processor that its editor goes, then deletes it,
+        as JUCE's VST3 layer does. */
+    void destroyEditor();
 };

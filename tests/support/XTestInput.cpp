@@ -34,7 +34,15 @@ Display* getDisplay()
     return display;
 }
 
-constexpr int kSettleMs = 60;
+constexpr int kDefaultSettleMs = 60;
+int settleMs = kDefaultSettleMs;
+
+/** Flushes the input to the server and lets the window handle it. */
+void sendAndSettle (Display* display)
+{
+    XSync (display, False);
+    MessagePump::runFor (settleMs);
+}
 
 /** Keeps a query about windows that may vanish meanwhile (a menu closing) from ending the
     process: Xlib's own handler exits on any error. The handler is the process's, so it is only
@@ -112,8 +120,7 @@ void moveTo (juce::Point<int> screenPosition)
     if (auto* display = getDisplay())
     {
         XTestFakeMotionEvent (display, -1, screenPosition.x, screenPosition.y, CurrentTime);
-        XSync (display, False);
-        MessagePump::runFor (kSettleMs);
+        sendAndSettle (display);
     }
 }
 
@@ -122,8 +129,7 @@ void pressButton (MouseButton button)
     if (auto* display = getDisplay())
     {
         XTestFakeButtonEvent (display, (unsigned int) button, True, CurrentTime);
-        XSync (display, False);
-        MessagePump::runFor (kSettleMs);
+        sendAndSettle (display);
     }
 }
 
@@ -132,8 +138,7 @@ void releaseButton (MouseButton button)
     if (auto* display = getDisplay())
     {
         XTestFakeButtonEvent (display, (unsigned int) button, False, CurrentTime);
-        XSync (display, False);
-        MessagePump::runFor (kSettleMs);
+        sendAndSettle (display);
     }
 }
 
@@ -146,18 +151,85 @@ void click (juce::Point<int> screenPosition, MouseButton button)
 
 void pressWithControl (char letter)
 {
-    if (auto* display = getDisplay())
-    {
-        const auto control = XKeysymToKeycode (display, XK_Control_L);
-        const auto key = XKeysymToKeycode (display, (KeySym) letter);
+    const char name[] = { letter, 0 };
+    pressKey (name, true);
+}
 
+bool pressKey (const char* keyName, bool withControl)
+{
+    auto* display = getDisplay();
+
+    if (display == nullptr)
+        return false;
+
+    const auto keySym = XStringToKeysym (keyName);
+    const auto key = keySym != NoSymbol ? XKeysymToKeycode (display, keySym) : 0;
+
+    if (key == 0)
+        return false;
+
+    const auto control = XKeysymToKeycode (display, XK_Control_L);
+
+    if (withControl)
         XTestFakeKeyEvent (display, control, True, CurrentTime);
-        XTestFakeKeyEvent (display, key, True, CurrentTime);
-        XTestFakeKeyEvent (display, key, False, CurrentTime);
+
+    XTestFakeKeyEvent (display, key, True, CurrentTime);
+    XTestFakeKeyEvent (display, key, False, CurrentTime);
+
+    if (withControl)
         XTestFakeKeyEvent (display, control, False, CurrentTime);
-        XSync (display, False);
-        MessagePump::runFor (kSettleMs);
+
+    sendAndSettle (display);
+    return true;
+}
+
+juce::Point<int> findScreenOffset (juce::Component& window, juce::Point<int> localPoint)
+{
+    struct PointerProbe final : juce::MouseListener
+    {
+        void mouseMove (const juce::MouseEvent& e) override { last = e.getEventRelativeTo (target).getPosition(); }
+        juce::Component* target = nullptr;
+        juce::Point<int> last { -1, -1 };
+    } probe;
+
+    probe.target = &window;
+    window.addMouseListener (&probe, true);
+
+    // Two spots, so that each move is a real one.
+    const juce::Point<int> spots[] = { localPoint, localPoint + juce::Point<int> (10, 10) };
+    juce::Point<int> offset;
+
+    for (int attempt = 0; attempt < 50; ++attempt)
+    {
+        const auto spot = spots[attempt % 2];
+        probe.last = { -1, -1 };
+        moveTo (window.localPointToGlobal (spot) + offset);
+
+        if (MessagePump::runUntil ([&] { return probe.last == spot; }, 100))
+            break;
+
+        if (probe.last != juce::Point<int> (-1, -1))
+            offset += spot - probe.last;
     }
+
+    window.removeMouseListener (&probe);
+    return offset;
+}
+
+int getSettleTime()
+{
+    return settleMs;
+}
+
+ScopedSettleTime::ScopedSettleTime (int milliseconds)
+    : previous (settleMs)
+{
+    settleMs = juce::jmax (0, milliseconds);
+}
+
+ScopedSettleTime::~ScopedSettleTime()
+{
+    settleMs = previous;
 }
 
 juce::Rectangle<int> windowArea (unsigned long window)

@@ -18,7 +18,10 @@ enum class MouseButton : unsigned int
 {
     left = 1,
     middle = 2,
-    right = 3
+    right = 3,
+    /** The wheel's two directions, which X reports as buttons. */
+    wheelUp = 4,
+    wheelDown = 5
 };
 
 /** True when an X display with the XTest extension is reachable. */
@@ -38,6 +41,31 @@ void releaseButton (MouseButton button = MouseButton::left);
 
 /** Presses and releases a letter key with the Control key held down. */
 void pressWithControl (char letter);
+
+/** Presses and releases the key of an X key name ("Escape", "Return", "Delete", "Left", "a",
+    "space", ...), with the Control key held down when asked; false when the name is unknown. */
+bool pressKey (const char* keyName, bool withControl = false);
+
+/** How far a window on the screen really is from where the framework believes it to be,
+    which can lag behind the window manager's placement: the pointer is moved to a point of the
+    window and next to it until its events arrive where they were sent. Add the result to the
+    framework's screen positions of the window's points. The pointer ends near that point. */
+juce::Point<int> findScreenOffset (juce::Component& window, juce::Point<int> localPoint);
+
+/** How long every call above lets the message loop run after its input (60 ms unless a
+    ScopedSettleTime says otherwise). */
+int getSettleTime();
+
+/** Shortens or lengthens the time every call lets the message loop run after its input, for
+    its lifetime; a long run of input can then go faster than one event per frame. */
+struct ScopedSettleTime
+{
+    explicit ScopedSettleTime (int milliseconds);
+    ~ScopedSettleTime();
+
+private:
+    int previous;
+};
 
 /** Where an X window (a JUCE peer's native handle, for one) lies on the screen as the X server
     has placed it, which may differ from where JUCE believes it is while the window manager moves
