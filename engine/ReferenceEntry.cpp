@@ -38,6 +38,11 @@ ReferenceEntry ReferenceEntry::decode (const juce::String& path, juce::AudioForm
     ReferenceEntry entry;
     entry.fullPath = path;
 
+    // Only a full path names a file: a relative one (from a damaged project, say) would be
+    // looked up in whatever folder the host happens to work in.
+    if (! juce::File::isAbsolutePath (path))
+        return entry;
+
     const juce::File file (path);
 
     if (! isRegularFile (file))

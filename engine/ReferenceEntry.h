@@ -21,8 +21,9 @@ struct ReferenceEntry
     static constexpr std::int64_t kMaxDecodedBytes = std::int64_t (4) << 30;
 
     /** Reads the whole file at `path` with one of `formats`' readers. Returns an entry whose
-        `memorySource` is null when the file cannot be opened, is empty, too large or fails to
-        decode; never throws. Message thread (or the host's state call). */
+        `memorySource` is null when the path is not a full one, or the file cannot be opened, is
+        empty, too large or fails to decode; never throws. Message thread (or the host's state
+        call). */
     static ReferenceEntry decode (const juce::String& path, juce::AudioFormatManager& formats);
 
     ReferenceEntry() = default;

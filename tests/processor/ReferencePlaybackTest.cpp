@@ -175,6 +175,23 @@ TEST_F (ReferencePlayback, badFilesAreNotAddedAndChangeNothing)
         ASSERT_TRUE (std::isfinite (v));
 }
 
+// A path that is not absolute (from a damaged project, say) names no file: it is never looked
+// up in the host's working directory, where a file of that name may well exist.
+TEST_F (ReferencePlayback, aRelativePathIsRefusedEvenWhereTheWorkingFolderHoldsThatFile)
+{
+    harness.prepare (kHostRate, kBlock);
+    sineFile ("here.wav", kHostRate, 2, 0.5, 440.0);
+
+    const auto previous = juce::File::getCurrentWorkingDirectory();
+    ASSERT_TRUE (temp.folder.setAsCurrentWorkingDirectory());
+
+    for (const auto* path : { "here.wav", "./here.wav" })
+        EXPECT_LT (processor.addReference (path), 0) << path;
+
+    previous.setAsCurrentWorkingDirectory();
+    EXPECT_TRUE (processor.references.empty());
+}
+
 TEST_F (ReferencePlayback, stoppedTransportSilencesAMonitoredReferenceAndFadesInOnStart)
 {
     ASSERT_EQ (processor.addReference (constantFile ("dc.wav", 0.5f, 48000).getFullPathName()), 0);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <limits>
 
@@ -70,22 +71,30 @@ struct StereoImageCase
     float correlationTolerance;
 };
 
+/** White noise in [-0.5, 0.5) as a pure function of the sample index (a hash of it and the
+    seed): the cases live for the whole run, so their signals hold no generator of their own. */
+float noiseAt (std::uint64_t seed, int i)
+{
+    auto z = seed * 0x9e3779b97f4a7c15ull + (std::uint64_t) i * 0xbf58476d1ce4e5b9ull;
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+    z ^= z >> 31;
+    return (float) ((double) (z >> 11) / (double) (1ull << 53)) - 0.5f;
+}
+
 /** Independent white noise in both channels, reproducible. */
 StereoSignal independentNoise()
 {
-    auto left = std::make_shared<juce::Random> (1234);
-    auto right = std::make_shared<juce::Random> (98765);
-    return [left, right] (int, float& l, float& r)
+    return [] (int i, float& l, float& r)
     {
-        l = left->nextFloat() - 0.5f;
-        r = right->nextFloat() - 0.5f;
+        l = noiseAt (1234, i);
+        r = noiseAt (98765, i);
     };
 }
 
 StereoSignal monoNoise()
 {
-    auto random = std::make_shared<juce::Random> (4321);
-    return [random] (int, float& l, float& r) { l = r = random->nextFloat() - 0.5f; };
+    return [] (int i, float& l, float& r) { l = r = noiseAt (4321, i); };
 }
 
 const std::vector<StereoImageCase>& stereoImageCases()
