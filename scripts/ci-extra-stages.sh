@@ -7,7 +7,9 @@
 #                       per-block function are marked nonblocking (engine/RealtimeAnnotations.h),
 #                       so any allocation, lock, wait or system call beneath them fails the run.
 #                       Then the instrumented bundle in the test host, whose audio thread makes
-#                       each whole VST3 process call a real-time context (HostRealtimeTest.cpp).
+#                       each whole VST3 process call a real-time context (HostRealtimeTest.cpp),
+#                       once with the plug-in's editor open on a private X display, its timer
+#                       and repaints running while the host automates "monitorRef".
 #   tsan   build-tsan   unit and processor tests under ThreadSanitizer (the concurrency test
 #                       races the audio thread against the editor's and the host's calls, and
 #                       against the real editor window, off screen, its timer ticking), then
@@ -147,7 +149,7 @@ stage_rtsan()
     build build-rtsan kalvorin_processor_tests kalvorin_host_tests || return 1
     RTSAN_OPTIONS="$RTSAN_OPTIONS:suppressions=$root/build-rtsan/rtsan.supp" \
         run_tests build-rtsan kalvorin_processor_tests || return 1
-    RTSAN_OPTIONS="$RTSAN_OPTIONS:suppressions=$root/build-rtsan/rtsan.supp" \
+    RTSAN_OPTIONS="$RTSAN_OPTIONS:suppressions=$root/build-rtsan/rtsan.supp" RUN_UNDER="$root/scripts/with-display.sh" \
         run_tests build-rtsan kalvorin_host_tests '*HostRealtime*:*HostBadInput*'
 }
 

@@ -3,14 +3,18 @@
 // transport starts, stops and jumps, and "monitorRef" automated through the host's parameter
 // queue. Everything the call does, the VST3 layer's work and the plug-in's own, must allocate
 // nothing and free nothing; in the real-time sanitizer build the whole call is also a
-// real-time context, so any lock, wait or system call in it fails the run.
+// real-time context, so any lock, wait or system call in it fails the run. One run does all of
+// it in real time with the plug-in's editor open on the display, its timer reading the engine
+// and repainting while the audio thread automates the parameter the editor listens to.
 #include "engine/RealtimeAnnotations.h"
+#include "host/support/HostEditorWindow.h"
 #include "host/support/HostStateChunks.h"
-#include "support/SavedStateTrees.h"
 #include "host/support/HostedPlugin.h"
 #include "host/support/LoadedModule.h"
+#include "support/SavedStateTrees.h"
 #include "support/AllocationGuard.h"
 #include "support/AudioFileFixtures.h"
+#include "support/MessageLoop.h"
 #include "support/TemporaryFolder.h"
 
 #include <pluginterfaces/vst/ivstaudioprocessor.h>
@@ -392,8 +396,10 @@ constexpr double kLeastMatchGainDb = 1.0;
 /** The host's audio thread: runs the schedule block by block and reports what it saw. */
 struct HostAudioThread
 {
-    HostAudioThread (Vst::IAudioProcessor& processorIn, Vst::ParamID monitorIdIn, double rateIn, int blockSizeIn)
-        : processor (processorIn), monitorId (monitorIdIn), rate (rateIn), blockSize (blockSizeIn), block (blockSizeIn)
+    /** With `inRealTime`, each block waits (outside `process`) until its audio would have been
+        played, as a sound card paces a host; otherwise blocks follow each other at once. */
+    HostAudioThread (Vst::IAudioProcessor& processorIn, Vst::ParamID monitorIdIn, double rateIn, int blockSizeIn, bool inRealTime)
+        : processor (processorIn), monitorId (monitorIdIn), rate (rateIn), blockSize (blockSizeIn), realTime (inRealTime), block (blockSizeIn)
     {
     }
 
@@ -431,6 +437,7 @@ struct HostAudioThread
         juce::Random random (7);
         size_t nextEvent = 0;
         const auto totalSamples = (int64) (kRunSeconds * rate);
+        const auto start = std::chrono::steady_clock::now();
 
         for (int b = 0; samplesDone < totalSamples; ++b)
         {
@@ -466,7 +473,12 @@ struct HostAudioThread
             samplesDone += numSamples;
             report.blocks = b + 1;
             blocksDone.store (b + 1);
+
+            if (realTime)
+                std::this_thread::sleep_until (start + std::chrono::duration<double> ((double) samplesDone / rate));
         }
+
+        finished.store (true);
     }
 
     /** The Source passes untouched while it is monitored; the Reference is heard while it is. */
@@ -510,17 +522,19 @@ struct HostAudioThread
     const Vst::ParamID monitorId;
     const double rate;
     const int blockSize;
+    const bool realTime;
     HostBlock block;
 
     bool monitoringReference = true;
     int64 samplesDone = 0, lastMonitorChange = 0;
     std::atomic<int> blocksDone { 0 };
+    std::atomic<bool> finished { false };
     RunReport report;
 };
 
 using RateAndBlock = std::tuple<double, int>;
 
-class HostRealtime : public ::testing::TestWithParam<RateAndBlock>
+class HostRealtimeRun : public ::testing::Test
 {
 protected:
     /** Two References at rates other than most host rates, so the resampler works; the first is
@@ -541,9 +555,89 @@ protected:
                                                                  active, 0.0, "{}")));
     }
 
+    /** Loads the bundle with the first Reference active, runs the schedule on a host audio
+        thread of the test's own and checks what that thread saw. With `withEditor`, the editor
+        is open in a window for the whole run, the audio keeps real time and the message loop
+        turns meanwhile, so that the editor's timer reads the engine and repaints while blocks
+        are processed and the monitor is automated. */
+    void runAndCheck (double rate, int blockSize, bool withEditor)
+    {
+        juce::String error;
+        auto instance = HostedPlugin::create (KALVORIN_BUNDLE_PATH, rate, blockSize, error);
+        ASSERT_NE (instance, nullptr) << error;
+
+        HostStateChunks::restore (*instance, stateWithReferences (0));
+        instance->prepareToPlay (rate, blockSize);
+
+        std::unique_ptr<HostEditorWindow> window;
+
+        if (withEditor)
+        {
+            window = std::make_unique<HostEditorWindow> (*instance, blockSize);
+            ASSERT_NE (window->editor, nullptr);
+        }
+
+        const AudioProcessorOf audio (*instance);
+        ASSERT_NE (audio.processor, nullptr);
+        const auto monitorId = monitorParameterId (*instance);
+        ASSERT_NE (monitorId, 0u);
+
+        auto host = std::make_unique<HostAudioThread> (*audio.processor, monitorId, rate, blockSize, withEditor);
+        std::thread thread ([&] { host->run(); });
+
+        // Meanwhile the message thread switches the Reference through the saved state, as a
+        // host does when the user recalls a snapshot during playback.
+        const auto switchBlock = (int) (kSwitchReferenceSeconds * rate / blockSize);
+        const auto waitABit = [withEditor]
+        {
+            if (withEditor)
+                MessagePump::runFor (5);
+            else
+                std::this_thread::sleep_for (std::chrono::milliseconds (1));
+        };
+
+        while (host->blocksDone.load() < switchBlock)
+            waitABit();
+
+        HostStateChunks::restore (*instance, stateWithReferences (1));
+
+        while (! host->finished.load())
+            waitABit();
+
+        thread.join();
+
+        if (window != nullptr)
+            window->close();
+
+        instance->releaseResources();
+
+        const auto& report = host->report;
+        EXPECT_EQ (report.allocations, 0) << "first at block " << report.firstAllocatingBlock << " of " << report.blocks;
+        EXPECT_EQ (report.releases, 0) << "first at block " << report.firstAllocatingBlock << " of " << report.blocks;
+        EXPECT_EQ (report.firstFailedCall, -1);
+        EXPECT_EQ (report.firstNonFiniteBlock, -1);
+
+        // Proof that the run really went through the plug-in's pipeline: the monitored Reference
+        // was heard, and the monitored Source came out as it went in.
+        EXPECT_GT (report.referenceBlocks, 0);
+        EXPECT_EQ (report.referenceHeardBlocks, report.referenceBlocks);
+        EXPECT_GT (report.sourceBlocks, 0);
+        EXPECT_LT (report.largestSourceError, kPassTolerance);
+
+        // And level matching, switched on in the settings, ran: it moved the Reference's level.
+        ASSERT_GT (report.unmatched.meanSquare(), 0.0);
+        ASSERT_GT (report.matched.meanSquare(), 0.0);
+        const auto matchGainDb = 10.0 * std::log10 (report.matched.meanSquare() / report.unmatched.meanSquare());
+        EXPECT_GT (std::abs (matchGainDb), kLeastMatchGainDb);
+    }
+
     // Level matching (the Reference brought to the Source's loudness) on from the settings.
     ScopedSettingsHome home { "[General]\nLevelMatchMode=1\n" };
     TemporaryFolder files;
+};
+
+class HostRealtime : public HostRealtimeRun, public ::testing::WithParamInterface<RateAndBlock>
+{
 };
 
 std::string nameOf (const ::testing::TestParamInfo<RateAndBlock>& info)
@@ -555,50 +649,12 @@ std::string nameOf (const ::testing::TestParamInfo<RateAndBlock>& info)
 TEST_P (HostRealtime, processAllocatesAndFreesNothingWhileTheHostPlaysSeeksAndAutomates)
 {
     const auto [rate, blockSize] = GetParam();
-    juce::String error;
-    auto instance = HostedPlugin::create (KALVORIN_BUNDLE_PATH, rate, blockSize, error);
-    ASSERT_NE (instance, nullptr) << error;
+    runAndCheck (rate, blockSize, false);
+}
 
-    HostStateChunks::restore (*instance, stateWithReferences (0));
-    instance->prepareToPlay (rate, blockSize);
-
-    const AudioProcessorOf audio (*instance);
-    ASSERT_NE (audio.processor, nullptr);
-    const auto monitorId = monitorParameterId (*instance);
-    ASSERT_NE (monitorId, 0u);
-
-    auto host = std::make_unique<HostAudioThread> (*audio.processor, monitorId, rate, blockSize);
-    std::thread thread ([&] { host->run(); });
-
-    // Meanwhile the message thread switches the Reference through the saved state, as a host
-    // does when the user recalls a snapshot during playback.
-    const auto switchBlock = (int) (kSwitchReferenceSeconds * rate / blockSize);
-
-    while (host->blocksDone.load() < switchBlock)
-        std::this_thread::sleep_for (std::chrono::milliseconds (1));
-
-    HostStateChunks::restore (*instance, stateWithReferences (1));
-    thread.join();
-    instance->releaseResources();
-
-    const auto& report = host->report;
-    EXPECT_EQ (report.allocations, 0) << "first at block " << report.firstAllocatingBlock << " of " << report.blocks;
-    EXPECT_EQ (report.releases, 0) << "first at block " << report.firstAllocatingBlock << " of " << report.blocks;
-    EXPECT_EQ (report.firstFailedCall, -1);
-    EXPECT_EQ (report.firstNonFiniteBlock, -1);
-
-    // Proof that the run really went through the plug-in's pipeline: the monitored Reference
-    // was heard, and the monitored Source came out as it went in.
-    EXPECT_GT (report.referenceBlocks, 0);
-    EXPECT_EQ (report.referenceHeardBlocks, report.referenceBlocks);
-    EXPECT_GT (report.sourceBlocks, 0);
-    EXPECT_LT (report.largestSourceError, kPassTolerance);
-
-    // And level matching, switched on in the settings, ran: it moved the Reference's level.
-    ASSERT_GT (report.unmatched.meanSquare(), 0.0);
-    ASSERT_GT (report.matched.meanSquare(), 0.0);
-    const auto matchGainDb = 10.0 * std::log10 (report.matched.meanSquare() / report.unmatched.meanSquare());
-    EXPECT_GT (std::abs (matchGainDb), kLeastMatchGainDb);
+TEST_F (HostRealtimeRun, processStaysRealTimeSafeWithTheEditorOpenWhileTheHostAutomatesTheMonitor)
+{
+    runAndCheck (48000.0, 256, true);
 }
 
 INSTANTIATE_TEST_SUITE_P (RatesAndBlockSizes, HostRealtime,
