@@ -6,6 +6,9 @@
 #include "support/XTestInput.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 
 namespace
 {
@@ -37,6 +40,12 @@ bool EditorBenchRig::hasDisplay()
 
 EditorBenchRig::EditorBenchRig()
 {
+    // The rig is never destroyed, so its folder (a minute of audio) goes when the process ends,
+    // with plain file calls that need nothing of JUCE.
+    static std::string folderPath;
+    folderPath = session.folder.folder.getFullPathName().toStdString();
+    std::atexit ([] { std::error_code ignored; std::filesystem::remove_all (folderPath, ignored); });
+
     const auto music = MusicFixtures::makeMusic (kSampleRate, kReferenceSeconds);
     const auto referenceFile = session.folder.file ("Reference.wav");
     AudioFileFixtures::writeWav (referenceFile, music, kSampleRate);
