@@ -37,12 +37,17 @@ void EditorPlayback::playBlock()
         onBlock();
 }
 
-void EditorPlayback::playOneTick()
+void EditorPlayback::playToNextTick()
 {
     while (samplesSinceTick < samplesPerTick())
         playBlock();
 
     samplesSinceTick -= samplesPerTick();
+}
+
+void EditorPlayback::playOneTick()
+{
+    playToNextTick();
     session.editor->timerCallback();
 }
 

@@ -39,4 +39,12 @@ bool runUntil (const std::function<bool()>& condition, int timeoutMilliseconds)
 
     return true;
 }
+
+void runBlockingFor (int milliseconds)
+{
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) juce::jmax (0, milliseconds);
+
+    while (juce::Time::getMillisecondCounter() < end)
+        juce::dispatchNextMessageOnSystemQueue (false);
+}
 }

@@ -16,4 +16,9 @@ void runFor (int milliseconds);
 
 /** Dispatches messages until the condition holds or the time runs out; returns the condition. */
 bool runUntil (const std::function<bool()>& condition, int timeoutMilliseconds);
+
+/** Dispatches messages for at least the given time, waiting for each in the system's poll as a
+    host's event loop does rather than waking every millisecond; returns after the first message
+    past the time (timers keep the loop busy). */
+void runBlockingFor (int milliseconds);
 }
