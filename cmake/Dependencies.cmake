@@ -48,6 +48,7 @@ function(kalvorin_use_juce_library target library)
     target_include_directories(${target} PRIVATE $<TARGET_PROPERTY:${library},INCLUDE_DIRECTORIES>)
     target_compile_definitions(${target} PRIVATE $<TARGET_PROPERTY:${library},COMPILE_DEFINITIONS>)
     target_link_libraries(${target} PRIVATE ${library})
+    kalvorin_precompile_juce(${target} ${KALVORIN_PLUGIN_JUCE_HEADERS})
 endfunction()
 
 # FFTW (single precision) for the spectrum analysers, linked into the module from Debian's
