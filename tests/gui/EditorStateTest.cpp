@@ -301,6 +301,8 @@ TEST_F (EditorState, hostileTextsOpenWithWhatCanBeRebuilt)
         "{\"tabs\": [{\"path\": " + path + "}], \"currentTab\": \"0\"}",
         "{\"tabs\": [{\"path\": " + path + "}], \"currentTab\": [1, 2]}",
         "{\"tabs\": [{\"path\": " + path + "}], \"currentTab\": -99999999999}",
+        "{\"tabs\": [{\"path\": " + path + ", \"view\": {\"playhead\": -" + juce::String::repeatedString ("5", 80) + "}}], \"currentTab\": "
+            + juce::String::repeatedString ("9", 40) + "}",
         "{\"tabs\": [], \"padding\": \"" + juce::String::repeatedString ("x", EditorStateJson::kMaxTextLength) + "\"}",
     };
 
@@ -334,4 +336,17 @@ TEST (EditorStateJson, indicesReadLikeTheFrameworkButNeverConvertOutOfRange)
     EXPECT_EQ (EditorStateJson::toIndex (1e300), -1);
     EXPECT_EQ (EditorStateJson::toIndex ("99999999999"), -1);
     EXPECT_EQ (EditorStateJson::toIndex ((juce::int64) 1 << 40), -1);
+}
+
+// A saved text with a whole number longer than 64 bits (a damaged project, or the fuzzer's
+// find) must neither overflow the parser nor wrap into a small value that passes as an index.
+TEST (EditorStateJson, wholeNumbersTooLongForSixtyFourBitsReadAsTheLargeNumbersTheyAre)
+{
+    EXPECT_EQ (EditorStateJson::read ("{\"tabs\": [], \"currentTab\": 55555555555555555555555}").currentTab, -1);
+    EXPECT_EQ (EditorStateJson::read ("{\"tabs\": [], \"currentTab\": 18446744073709551617}").currentTab, -1);
+
+    const auto parsed = juce::JSON::parse ("[-5555555555555555555555, 9223372036854775807, 12]");
+    EXPECT_DOUBLE_EQ ((double) parsed[0], -5.555555555555555555555e21);
+    EXPECT_EQ ((juce::int64) parsed[1], std::numeric_limits<juce::int64>::max());
+    EXPECT_EQ ((int) parsed[2], 12);
 }
