@@ -45,6 +45,11 @@ juce::RectangleList<int> recordRepaints (juce::Component& component, const std::
 juce::Image renderInto (const juce::Image& before, juce::Component& component, const juce::RectangleList<int>& areas)
 {
     auto image = before.createCopy();
+
+    // As a window does, the areas start empty and whatever lies behind the component shows.
+    for (const auto& area : areas)
+        image.clear (area);
+
     juce::Graphics g (image);
 
     if (g.reduceClipRegion (areas))

@@ -14,8 +14,8 @@ juce::Image render (juce::Component& component);
     repainted while change runs. The requests are recorded instead of being passed on. */
 juce::RectangleList<int> recordRepaints (juce::Component& component, const std::function<void()>& change);
 
-/** before with the component drawn over it only inside areas, as a window repaints what was
-    asked for and keeps the rest of its last picture. */
+/** before with the component drawn again only inside areas (cleared first), as a window
+    repaints what was asked for and keeps the rest of its last picture. */
 juce::Image renderInto (const juce::Image& before, juce::Component& component, const juce::RectangleList<int>& areas);
 
 /** How many pixels of two images of the same size differ (all of them when the sizes differ). */
