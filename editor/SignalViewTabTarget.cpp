@@ -1,7 +1,5 @@
 #include "editor/SignalViewTabTarget.h"
 
-#include <algorithm>
-
 SignalViewTabTarget::SignalViewTabTarget (SignalViewTab& pageToWrap, SnapshotWriter writer)
     : page (pageToWrap),
       writeSnapshot (std::move (writer))
@@ -80,16 +78,7 @@ bool SignalViewTabTarget::hasRecordedRanges() const
 
 void SignalViewTabTarget::setRecordedRanges (std::vector<RecordedRange> ranges)
 {
-    auto& display = page.signalDisplay;
-
-    // The recorder hands the ranges over on every tick; most ticks of a stopped transport
-    // change nothing, and the strip need not be drawn again for them.
-    const auto same = std::equal (ranges.begin(), ranges.end(), display.recordedRanges.begin(), display.recordedRanges.end(),
-                                  [] (const RecordedRange& a, const RecordedRange& b) { return a.start == b.start && a.end == b.end; });
-
-    if (same)
-        return;
-
-    display.recordedRanges = std::move (ranges);
-    display.repaint();
+    // The recorder hands the ranges over on every tick; the display repaints only the markers
+    // that changed, and nothing on the ticks of a stopped transport.
+    page.signalDisplay.setRecordedRanges (std::move (ranges));
 }

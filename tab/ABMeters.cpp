@@ -23,6 +23,9 @@ constexpr float kFrameThickness = 1.0f;
 
 constexpr int kMaxLevelMatchMode = 2;
 
+// Glyphs may reach a little past their row; a row's repaint covers that much more above and below.
+constexpr int kRowRepaintOverhang = 2;
+
 /** Hands out rows from the top of a column until its height is used up. */
 struct RowCursor
 {
@@ -60,6 +63,7 @@ ABMeters::ABMeters()
     levelMatchSwitch.onModeChanged = [this] (int mode)
     {
         levelMatchMode = mode;
+        updateShownReadings();
 
         if (onLevelMatchModeChanged)
             onLevelMatchModeChanged (mode);
@@ -68,6 +72,9 @@ ABMeters::ABMeters()
 
     addAndMakeVisible (outputSwitch);
     addAndMakeVisible (levelMatchSwitch);
+
+    shownSource = shownReadingsFor (sourceReadings());
+    shownReference = shownReadingsFor (referenceReadings());
 }
 
 ABMeters::~ABMeters() = default;
@@ -83,6 +90,8 @@ void ABMeters::setMeterUnits (int leftUnitCode, int rightUnitCode)
 
     leftUnit = newLeft;
     rightUnit = newRight;
+    shownSource = shownReadingsFor (sourceReadings());
+    shownReference = shownReadingsFor (referenceReadings());
     repaint();
 }
 
@@ -97,12 +106,46 @@ void ABMeters::setLevelMatchMode (int mode)
 {
     levelMatchMode = juce::jlimit (0, kMaxLevelMatchMode, mode);
     levelMatchSwitch.setMode (levelMatchMode);
+    updateShownReadings();
 }
 
 void ABMeters::setValues (const Values& newValues)
 {
     values = newValues;
-    repaint();
+    updateShownReadings();
+}
+
+void ABMeters::updateShownReadings()
+{
+    const auto newSource = shownReadingsFor (sourceReadings());
+    const auto newReference = shownReadingsFor (referenceReadings());
+    const auto layout = ABMetersLayout::compute (getWidth(), getHeight());
+
+    repaintChangedRows (layout.sourcePanel, shownSource, newSource);
+    repaintChangedRows (layout.referencePanel, shownReference, newReference);
+
+    shownSource = newSource;
+    shownReference = newReference;
+}
+
+void ABMeters::repaintChangedRows (juce::Rectangle<int> area, const ShownReadings& before, const ShownReadings& after)
+{
+    const auto rows = panelRows (area);
+    const auto repaintRow = [this, area] (juce::Rectangle<int> row)
+    {
+        repaint (row.expanded (0, kRowRepaintOverhang).getIntersection (area));
+    };
+
+    for (int i = 0; i < 2; ++i)
+        if (before.valueTexts[i] != after.valueTexts[i] || before.valueColours[i] != after.valueColours[i])
+            repaintRow (rows.values[i]);
+
+    // The status line is drawn in the gain row's colour.
+    if (before.gainText != after.gainText || before.gainColour != after.gainColour)
+        repaintRow (rows.gain);
+
+    if (before.statusText != after.statusText || before.gainColour != after.gainColour)
+        repaintRow (rows.status);
 }
 
 void ABMeters::resized()
@@ -121,8 +164,8 @@ void ABMeters::paint (juce::Graphics& g)
                             kFrameCorner, kFrameThickness);
 
     const auto layout = ABMetersLayout::compute (getWidth(), getHeight());
-    drawMeterPanel (g, layout.sourcePanel, "SOURCE INPUT", ThemePalette::sourceSignal, sourceReadings());
-    drawMeterPanel (g, layout.referencePanel, "REFERENCE INPUT", ThemePalette::accent, referenceReadings());
+    drawMeterPanel (g, layout.sourcePanel, "SOURCE INPUT", ThemePalette::sourceSignal, shownSource);
+    drawMeterPanel (g, layout.referencePanel, "REFERENCE INPUT", ThemePalette::accent, shownReference);
 }
 
 void ABMeters::paintOverChildren (juce::Graphics& g)
@@ -134,8 +177,47 @@ void ABMeters::paintOverChildren (juce::Graphics& g)
     g.drawFittedText ("AUDIO OUTPUT", layout.outputCaption, juce::Justification::centred, 1);
 }
 
+ABMeters::PanelRows ABMeters::panelRows (juce::Rectangle<int> area) noexcept
+{
+    RowCursor cursor { area.getX() + kPanelTextInset, area.getY() + 1,
+                       juce::jmax (area.getWidth() - 2 * kPanelTextInset, 0), juce::jmax (area.getHeight() - 2, 0) };
+
+    PanelRows rows;
+    rows.caption = cursor.take (kCaptionRowHeight);
+
+    for (int i = 0; i < 2; ++i)
+    {
+        rows.unitNames[i] = cursor.take (kUnitNameRowHeight);
+        rows.values[i] = cursor.take (kValueRowHeight);
+    }
+
+    rows.gain = cursor.take (kGainRowHeight);
+    rows.status = cursor.rest();
+    return rows;
+}
+
+ABMeters::ShownReadings ABMeters::shownReadingsFor (const MeterText::SignalReadings& readings) const
+{
+    const auto playing = values.transportPlaying;
+    const MeterUnit units[2] { leftUnit, rightUnit };
+
+    ShownReadings shown;
+
+    for (int i = 0; i < 2; ++i)
+    {
+        const auto value = MeterText::readingFor (units[i], readings);
+        shown.valueTexts[i] = MeterText::valueText (units[i], value, playing);
+        shown.valueColours[i] = MeterText::valueColour (units[i], value, playing);
+    }
+
+    shown.gainText = MeterText::gainText (readings.gainDb);
+    shown.gainColour = MeterText::gainColour (readings.gainDb, readings.truePeakDb, playing);
+    shown.statusText = MeterText::statusText (playing, levelMatchMode, values.levelMatchReady);
+    return shown;
+}
+
 void ABMeters::drawMeterPanel (juce::Graphics& g, juce::Rectangle<int> area, const juce::String& caption,
-                               juce::Colour captionColour, const MeterText::SignalReadings& readings) const
+                               juce::Colour captionColour, const ShownReadings& shown) const
 {
     if (area.getHeight() > 0)
     {
@@ -143,9 +225,7 @@ void ABMeters::drawMeterPanel (juce::Graphics& g, juce::Rectangle<int> area, con
         g.fillRect (area.getX(), area.getY(), 1, area.getHeight());
     }
 
-    RowCursor rows { area.getX() + kPanelTextInset, area.getY() + 1,
-                     juce::jmax (area.getWidth() - 2 * kPanelTextInset, 0), juce::jmax (area.getHeight() - 2, 0) };
-
+    const auto rows = panelRows (area);
     const auto drawRow = [&g] (const juce::String& text, juce::Rectangle<int> row, juce::Justification justification)
     {
         g.drawText (text, row, justification, true);
@@ -153,28 +233,26 @@ void ABMeters::drawMeterPanel (juce::Graphics& g, juce::Rectangle<int> area, con
 
     g.setColour (captionColour);
     g.setFont (lookAndFeelFont (*this, kCaptionFontHeight, juce::Font::bold));
-    drawRow (caption, rows.take (kCaptionRowHeight), juce::Justification::centred);
+    drawRow (caption, rows.caption, juce::Justification::centred);
 
-    const auto playing = values.transportPlaying;
+    const MeterUnit units[2] { leftUnit, rightUnit };
 
-    for (const auto unit : { leftUnit, rightUnit })
+    for (int i = 0; i < 2; ++i)
     {
         g.setColour (ThemePalette::textDim);
         g.setFont (lookAndFeelFont (*this, kUnitNameFontHeight));
-        drawRow (MeterText::rowName (unit), rows.take (kUnitNameRowHeight), juce::Justification::centred);
+        drawRow (MeterText::rowName (units[i]), rows.unitNames[i], juce::Justification::centred);
 
-        const auto value = MeterText::readingFor (unit, readings);
-        g.setColour (MeterText::valueColour (unit, value, playing));
+        g.setColour (shown.valueColours[i]);
         g.setFont (lookAndFeelFont (*this, kValueFontHeight));
-        drawRow (MeterText::valueText (unit, value, playing), rows.take (kValueRowHeight), juce::Justification::centred);
+        drawRow (shown.valueTexts[i], rows.values[i], juce::Justification::centred);
     }
 
     // The status line shares the gain row's font and colour.
-    g.setColour (MeterText::gainColour (readings.gainDb, readings.truePeakDb, playing));
+    g.setColour (shown.gainColour);
     g.setFont (lookAndFeelFont (*this, kGainFontHeight));
-    drawRow (MeterText::gainText (readings.gainDb), rows.take (kGainRowHeight), juce::Justification::centred);
-    drawRow (MeterText::statusText (playing, levelMatchMode, values.levelMatchReady), rows.rest(),
-             juce::Justification::centredTop);
+    drawRow (shown.gainText, rows.gain, juce::Justification::centred);
+    drawRow (shown.statusText, rows.status, juce::Justification::centredTop);
 }
 
 MeterText::SignalReadings ABMeters::referenceReadings() const noexcept

@@ -91,10 +91,12 @@ public:
     /** Shows a selection on the output switch without reporting it, and repaints. */
     void setOutputSelection (OutputSelection selection);
 
-    /** Shows a level-match mode (clamped to 0..2) without reporting it. */
+    /** Shows a level-match mode (clamped to 0..2) without reporting it; repaints the status
+        lines when their text changed. */
     void setLevelMatchMode (int mode);
 
-    /** Takes the readings of one timer tick and repaints. */
+    /** Takes the readings of one timer tick and repaints the readout rows whose text or colour
+        changed; the switches and the rest of the panel are left alone. */
     void setValues (const Values& newValues);
 
     /** The selection the output switch shows. */
@@ -121,9 +123,41 @@ public:
     LevelMatchModeSwitch levelMatchSwitch;
 
 private:
+    /** What one readout panel shows in the rows that follow the readings. */
+    struct ShownReadings
+    {
+        juce::String valueTexts[2];
+        juce::Colour valueColours[2];
+        juce::String gainText;
+        juce::Colour gainColour;
+        juce::String statusText;
+    };
+
+    /** Where the rows of one readout panel lie, top to bottom. */
+    struct PanelRows
+    {
+        juce::Rectangle<int> caption;
+        juce::Rectangle<int> unitNames[2];
+        juce::Rectangle<int> values[2];
+        juce::Rectangle<int> gain;
+        juce::Rectangle<int> status;
+    };
+
+    /** The rows of a readout panel occupying area. */
+    static PanelRows panelRows (juce::Rectangle<int> area) noexcept;
+
+    /** What a panel shows for these readings with the current units, mode and transport. */
+    ShownReadings shownReadingsFor (const MeterText::SignalReadings& readings) const;
+
+    /** Recomputes what both panels show and repaints the rows that changed. */
+    void updateShownReadings();
+
+    /** Repaints the rows of the panel in area whose text or colour differs between the two. */
+    void repaintChangedRows (juce::Rectangle<int> area, const ShownReadings& before, const ShownReadings& after);
+
     /** Draws one signal's readout panel: separator, caption, two readouts, gain and status. */
     void drawMeterPanel (juce::Graphics& g, juce::Rectangle<int> area, const juce::String& caption,
-                         juce::Colour captionColour, const MeterText::SignalReadings& readings) const;
+                         juce::Colour captionColour, const ShownReadings& shown) const;
 
     /** The Reference's and the Source's readings from the values last written. */
     MeterText::SignalReadings referenceReadings() const noexcept;
@@ -134,6 +168,7 @@ private:
     OutputSelection outputSelection = OutputSelection::Reference;
     MeterUnit leftUnit = MeterUnit::LufsShortTerm;
     MeterUnit rightUnit = MeterUnit::TruePeak;
+    ShownReadings shownSource, shownReference;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ABMeters)
 };

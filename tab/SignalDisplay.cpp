@@ -2,6 +2,7 @@
 
 #include "resources/EmbeddedResources.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -344,6 +345,34 @@ void SignalDisplay::setDrawnPlayhead (double seconds)
     playheadSeconds = seconds;
     repaintPlayheadColumn (previous);
     repaintPlayheadColumn (seconds);
+}
+
+void SignalDisplay::setRecordedRanges (std::vector<RecordedRange> ranges)
+{
+    const auto geometry = getGeometry();
+    const auto repaintMarker = [this, &geometry] (const RecordedRange& range)
+    {
+        if (const auto marker = geometry.getRecordedRangeMarker (range.start, range.end))
+            repaint (marker->getSmallestIntegerContainer().expanded (1));
+    };
+    const auto same = [] (const RecordedRange& a, const RecordedRange& b) { return a.start == b.start && a.end == b.end; };
+
+    for (size_t i = 0; i < std::max (ranges.size(), recordedRanges.size()); ++i)
+    {
+        const auto* before = i < recordedRanges.size() ? &recordedRanges[i] : nullptr;
+        const auto* after = i < ranges.size() ? &ranges[i] : nullptr;
+
+        if (before != nullptr && after != nullptr && same (*before, *after))
+            continue;
+
+        if (before != nullptr)
+            repaintMarker (*before);
+
+        if (after != nullptr)
+            repaintMarker (*after);
+    }
+
+    recordedRanges = std::move (ranges);
 }
 
 void SignalDisplay::repaintPlayheadColumn (double seconds)

@@ -68,8 +68,13 @@ public:
     /** Index of the active loop, -1 for none. */
     int activeLoopIndex = -1;
 
-    /** Stretches recorded in the playback history; written by the editor. */
+    /** Stretches recorded in the playback history; written by the editor through
+        setRecordedRanges. */
     std::vector<RecordedRange> recordedRanges;
+
+    /** Takes the recorded stretches and repaints the markers of those that changed (where they
+        were and where they are now), not the whole strip. */
+    void setRecordedRanges (std::vector<RecordedRange> ranges);
 
     /** Whether the inspect marker shows, and where (seconds); written by the editor. */
     bool showInspectMarker = false;

@@ -1,6 +1,7 @@
 #include "engine/ThemePalette.h"
 #include "resources/EmbeddedResources.h"
 #include "support/MouseEvents.h"
+#include "support/ViewTestKit.h"
 #include "tab/ABMeters.h"
 #include "tab/ABMetersLayout.h"
 
@@ -182,6 +183,73 @@ TEST (ABMeters, rendersBothSignalsWithAnAmberPeak)
     meters.setMeterUnits (3, 7);
     EXPECT_TRUE (writeScreenshot (meters.createComponentSnapshot (meters.getLocalBounds(), true, 2.0f),
                                   "meter-panel-stopped.png"));
+
+    meters.setLookAndFeel (nullptr);
+}
+
+TEST (ABMeters, repaintingOnlyWhatTheReadingsChangedDrawsTheSamePicture)
+{
+    OswaldLookAndFeel lookAndFeel;
+    ABMeters meters;
+    meters.setLookAndFeel (&lookAndFeel);
+    meters.setSize (kWidth, kHeight);
+    meters.setVisible (true);
+    meters.setValues (playingValues());
+
+    const auto louder = []
+    {
+        auto v = playingValues();
+        v.sourceShortTermLufs = -9.12f;
+        v.referenceTruePeakDb = 0.3f;
+        return v;
+    }();
+    const auto regained = []
+    {
+        auto v = playingValues();
+        v.referenceGainDb = -2.4f;
+        v.levelMatchReady = false;
+        return v;
+    }();
+    const auto stopped = []
+    {
+        auto v = playingValues();
+        v.transportPlaying = false;
+        return v;
+    }();
+
+    struct Step
+    {
+        const char* what;
+        std::function<void()> change;
+        bool repaints;
+        bool redrawsSwitches;
+    };
+
+    const Step steps[] {
+        { "the same readings again", [&] { meters.setValues (playingValues()); }, false, false },
+        { "a new level and an over peak", [&] { meters.setValues (louder); }, true, false },
+        { "a new gain, matching not ready", [&] { meters.setValues (regained); }, true, false },
+        { "another level-match mode", [&] { meters.setLevelMatchMode (1); }, true, true },
+        { "the same mode again", [&] { meters.setLevelMatchMode (1); }, false, false },
+        { "the transport stopped", [&] { meters.setValues (stopped); }, true, false },
+        { "playing again", [&] { meters.setValues (playingValues()); }, true, false },
+    };
+
+    const auto layout = ABMetersLayout::compute (kWidth, kHeight);
+
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE (step.what);
+        const auto before = ViewTestKit::render (meters);
+        const auto areas = ViewTestKit::recordRepaints (meters, step.change);
+
+        EXPECT_EQ (! areas.isEmpty(), step.repaints);
+        // The switches are drawn again only when what they show changed.
+        EXPECT_FALSE (areas.intersects (layout.outputSwitch));
+        EXPECT_EQ (areas.intersects (layout.levelMatchSwitch), step.redrawsSwitches);
+        EXPECT_EQ (ViewTestKit::countDifferentPixels (ViewTestKit::renderInto (before, meters, areas),
+                                                      ViewTestKit::render (meters)), 0);
+    }
 
     meters.setLookAndFeel (nullptr);
 }

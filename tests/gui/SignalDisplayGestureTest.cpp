@@ -2,6 +2,7 @@
 
 #include "support/AudioFileFixtures.h"
 #include "support/ProcessorHarness.h"
+#include "support/ViewTestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -511,5 +512,42 @@ TEST_F (SignalDisplayGestures, unreadableAndEmptyFilesWildLoopsAndATinyStripAreH
             for (const auto& seek : seeks)
                 EXPECT_TRUE (std::isfinite (seek.seconds));
         }
+    }
+}
+
+//==============================================================================
+// Recorded stretches that grow, appear and go: repainting only the markers that changed leaves
+// the same picture as drawing the whole strip again.
+TEST_F (SignalDisplayGestures, repaintingOnlyTheChangedRecordedStretchesDrawsTheSamePicture)
+{
+    display->setVisible (true);
+    display->setRecordedRanges ({ { 0.5, 1.0 } });
+
+    struct Step
+    {
+        const char* what;
+        std::vector<RecordedRange> ranges;
+        bool repaints;
+    };
+
+    const Step steps[] {
+        { "the same stretch again", { { 0.5, 1.0 } }, false },
+        { "the stretch grows", { { 0.5, 1.04 } }, true },
+        { "a second stretch starts", { { 0.5, 1.04 }, { 3.0, 3.0 } }, true },
+        { "the second grows", { { 0.5, 1.04 }, { 3.0, 3.3 } }, true },
+        { "the first goes", { { 3.0, 3.3 } }, true },
+        { "all go", {}, true },
+    };
+
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE (step.what);
+        const auto before = ViewTestKit::render (*display);
+        const auto areas = ViewTestKit::recordRepaints (*display, [&] { display->setRecordedRanges (step.ranges); });
+
+        EXPECT_EQ (! areas.isEmpty(), step.repaints);
+        EXPECT_LT (areas.getBounds().getWidth(), kStripWidth);
+        EXPECT_EQ (ViewTestKit::countDifferentPixels (ViewTestKit::renderInto (before, *display, areas),
+                                                      ViewTestKit::render (*display)), 0);
     }
 }

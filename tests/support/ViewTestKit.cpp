@@ -10,6 +10,68 @@ juce::Image render (juce::Component& component)
     return image;
 }
 
+namespace
+{
+/** Stands in for a component's cached image to catch every repaint asked of it or its children. */
+struct RepaintRecorder final : juce::CachedComponentImage
+{
+    void paint (juce::Graphics&) override {}
+    bool invalidateAll() override { return invalidate (everything); }
+    bool invalidate (const juce::Rectangle<int>& area) override
+    {
+        areas.add (area.getIntersection (everything));
+        return false;
+    }
+    void releaseResources() override {}
+
+    juce::Rectangle<int> everything;
+    juce::RectangleList<int> areas;
+};
+} // namespace
+
+juce::RectangleList<int> recordRepaints (juce::Component& component, const std::function<void()>& change)
+{
+    auto* recorder = new RepaintRecorder();
+    recorder->everything = component.getLocalBounds();
+    component.setCachedComponentImage (recorder);
+    // Taking the recorder's place repaints everything; that is not the change's doing.
+    recorder->areas.clear();
+    change();
+    auto areas = recorder->areas;
+    component.setCachedComponentImage (nullptr);
+    return areas;
+}
+
+juce::Image renderInto (const juce::Image& before, juce::Component& component, const juce::RectangleList<int>& areas)
+{
+    auto image = before.createCopy();
+
+    // As a window does, the areas start empty and whatever lies behind the component shows.
+    for (const auto& area : areas)
+        image.clear (area);
+
+    juce::Graphics g (image);
+
+    if (g.reduceClipRegion (areas))
+        component.paintEntireComponent (g, true);
+
+    return image;
+}
+
+int countDifferentPixels (const juce::Image& a, const juce::Image& b)
+{
+    if (a.getBounds() != b.getBounds())
+        return std::max (a.getWidth() * a.getHeight(), b.getWidth() * b.getHeight());
+
+    int count = 0;
+
+    for (int y = 0; y < a.getHeight(); ++y)
+        for (int x = 0; x < a.getWidth(); ++x)
+            count += a.getPixelAt (x, y) != b.getPixelAt (x, y) ? 1 : 0;
+
+    return count;
+}
+
 juce::File screenshotFile (const juce::String& name)
 {
     const auto folder = juce::File::getSpecialLocation (juce::File::currentExecutableFile)

@@ -2,11 +2,24 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <functional>
+
 /** Helpers for tests that draw views or drive them with made-up mouse events. Message thread. */
 namespace ViewTestKit
 {
 /** The component drawn into an image of its own size. */
 juce::Image render (juce::Component& component);
+
+/** The areas (in the component's coordinates) that the component and its children ask to be
+    repainted while change runs. The requests are recorded instead of being passed on. */
+juce::RectangleList<int> recordRepaints (juce::Component& component, const std::function<void()>& change);
+
+/** before with the component drawn again only inside areas (cleared first), as a window
+    repaints what was asked for and keeps the rest of its last picture. */
+juce::Image renderInto (const juce::Image& before, juce::Component& component, const juce::RectangleList<int>& areas);
+
+/** How many pixels of two images of the same size differ (all of them when the sizes differ). */
+int countDifferentPixels (const juce::Image& a, const juce::Image& b);
 
 /** A file of that name in the screenshots folder of the build tree (made when missing). */
 juce::File screenshotFile (const juce::String& name);
