@@ -12,7 +12,16 @@ file(GLOB KALVORIN_JUCE_MODULE_SOURCES "${KALVORIN_PATCHED_JUCE_DIR}/*/*.cpp")
 
 # kalvorin_precompile_juce(<target> <header>...): the given headers (as include names, e.g.
 # <juce_gui_extra/juce_gui_extra.h>) precompiled for the target's C++ files.
+#
+# Only with GCC (the shipped and tested build). The clang sanitizer trees read template bodies
+# only when instantiated (cmake/Sanitizers.cmake), and clang then reparses the standard
+# library's templates from the precompiled header after its name `__is_pointer` has become a
+# clang keyword again, which fails; those trees parse the headers per file as before.
 function(kalvorin_precompile_juce target)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+        return()
+    endif()
+
     foreach(header IN LISTS ARGN)
         target_precompile_headers(${target} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${header}>")
     endforeach()
