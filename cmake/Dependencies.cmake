@@ -44,11 +44,20 @@ endfunction()
 
 # Lets a target link a JUCE static library without compiling the JUCE modules a second time:
 # it takes the library's include paths and definitions, as JUCE's own plug-in wrappers do.
+# kalvorin_use_juce_library(<target> <library> [PRECOMPILED_BY <other target>]): the JUCE headers
+# precompiled for the target, or taken from another target built with the same options (for
+# small targets, where a header of their own costs more than it saves).
 function(kalvorin_use_juce_library target library)
+    cmake_parse_arguments(PARSE_ARGV 2 arg "" "PRECOMPILED_BY" "")
     target_include_directories(${target} PRIVATE $<TARGET_PROPERTY:${library},INCLUDE_DIRECTORIES>)
     target_compile_definitions(${target} PRIVATE $<TARGET_PROPERTY:${library},COMPILE_DEFINITIONS>)
     target_link_libraries(${target} PRIVATE ${library})
-    kalvorin_precompile_juce(${target} ${KALVORIN_PLUGIN_JUCE_HEADERS})
+
+    if(arg_PRECOMPILED_BY)
+        target_precompile_headers(${target} REUSE_FROM ${arg_PRECOMPILED_BY})
+    else()
+        kalvorin_precompile_juce(${target} ${KALVORIN_PLUGIN_JUCE_HEADERS})
+    endif()
 endfunction()
 
 # FFTW (single precision) for the spectrum analysers, linked into the module from Debian's
