@@ -23,14 +23,42 @@ constexpr juce::uint8 kPlaceholderAlpha = 0x8c;
 constexpr float kPlaceholderFontHeight = 12.0f;
 }
 
-SpectrumDisplay::SpectrumDisplay() = default;
+SpectrumDisplay::SpectrumDisplay()
+    : clock ([] { return juce::Time::getMillisecondCounterHiRes(); })
+{
+}
 
-SpectrumDisplay::~SpectrumDisplay() = default;
+SpectrumDisplay::~SpectrumDisplay()
+{
+    cancelPendingUpdate();
+}
 
 void SpectrumDisplay::requestSnap()
 {
     animation.requestSnap();
-    repaint();
+    cancelPendingUpdate();
+    handleAsyncUpdate();
+}
+
+void SpectrumDisplay::spectraChanged()
+{
+    triggerAsyncUpdate();
+}
+
+void SpectrumDisplay::handleAsyncUpdate()
+{
+    updateBandLevels();
+
+    const bool snapping = animation.isSnapRequested();
+    const auto oldReferenceLevels = animation.getShownReferenceLevels();
+    const auto oldSourceLevels = animation.getShownSourceLevels();
+
+    animation.advance (referenceBandLevels, sourceBandLevels, juce::ModifierKeys::currentModifiers.isShiftDown(),
+                       clock != nullptr ? clock() : juce::Time::getMillisecondCounterHiRes());
+
+    if (snapping || animation.getShownReferenceLevels() != oldReferenceLevels
+        || animation.getShownSourceLevels() != oldSourceLevels)
+        repaint();
 }
 
 bool SpectrumDisplay::isDrawnLevel (float levelDb) const noexcept
@@ -40,19 +68,16 @@ bool SpectrumDisplay::isDrawnLevel (float levelDb) const noexcept
 
 void SpectrumDisplay::drawContent (juce::Graphics& g, juce::Rectangle<float> plot)
 {
-    animation.advance (referenceBandLevels, sourceBandLevels, juce::ModifierKeys::currentModifiers.isShiftDown(),
-                       juce::Time::getMillisecondCounterHiRes());
-
     const auto numEdges = getAxis().getNumEdges();
     const auto numBands = bandCentres.size();
 
-    if ((size_t) numEdges != numBands + 1
-        || animation.getShownReferenceLevels().size() != numBands
-        || animation.getShownSourceLevels().size() != numBands)
-        return;
+    // Before the first step there are no shown levels yet: nothing is drawn.
+    const bool levelsFitBands = (size_t) numEdges == numBands + 1
+                                && animation.getShownReferenceLevels().size() == numBands
+                                && animation.getShownSourceLevels().size() == numBands;
 
-    const bool drewSomething = plotStyle == PlotStyle::Bars ? drawBars (g, plot, numEdges)
-                                                            : drawCurves (g, plot, numEdges);
+    const bool drewSomething = levelsFitBands && (plotStyle == PlotStyle::Bars ? drawBars (g, plot, numEdges)
+                                                                                : drawCurves (g, plot, numEdges));
 
     if (! drewSomething)
         drawPlaceholder (g, plot);

@@ -3,21 +3,42 @@
 #include "tab/views/BandDisplayBase.h"
 #include "tab/views/SpectrumAnimation.h"
 
+#include <functional>
+
 /**
     The spectrum view: the Reference and Source spectra as per-band levels, as pairs of bars or
     two smooth filled curves. The shown levels glide toward each new measurement (separate rise
     and fall times); holding Shift freezes the picture. Message thread only; the editor feeds it
     through pushSpectrum.
+
+    The glide takes one step per fed frame, not per paint: the pushes (or a clearSpectra) of one
+    timer tick are gathered into one asynchronous update that brings the band levels up to date,
+    steps the glide and repaints when the shown levels moved. Paint draws the shown levels as
+    they are.
 */
-class SpectrumDisplay final : public BandDisplayBase
+class SpectrumDisplay final : public BandDisplayBase,
+                              private juce::AsyncUpdater
 {
 public:
     SpectrumDisplay();
     ~SpectrumDisplay() override;
 
-    /** Makes the next paint show the target levels at once, without gliding (after the editor
-        pushed a recorded moment), and repaints. */
+    /** Shows the target levels at once, without gliding (after the editor pushed a recorded
+        moment): steps the glide now with a snap and repaints the whole view. */
     void requestSnap();
+
+    /** Takes the glide's step for the frames pushed since the last one now, if there are any,
+        instead of waiting for the asynchronous update (the editor's timer calls it after
+        pushing both spectra, so that a tick leaves the view up to date). */
+    using juce::AsyncUpdater::handleUpdateNowIfNeeded;
+
+    /** The clock the glide steps by, in ms (juce::Time::getMillisecondCounterHiRes); tests put
+        a clock of their own here. */
+    std::function<double()> clock;
+
+    /** The levels drawn now, dB per band. */
+    const std::vector<float>& getShownReferenceLevels() const noexcept { return animation.getShownReferenceLevels(); }
+    const std::vector<float>& getShownSourceLevels() const noexcept { return animation.getShownSourceLevels(); }
 
     /** The curve through a per-band list across the plot, one vertex per pixel. */
     juce::Path buildCurvePath (const std::vector<float>& levels, juce::Rectangle<float> plot, int numBandEdges);
@@ -27,10 +48,16 @@ public:
                           juce::Colour colour, float fillAlpha, float strokeThickness);
 
 protected:
-    /** Animates the shown levels, then draws bars or curves, or the placeholder text. */
+    /** Draws the shown levels as bars or curves, or the placeholder text when none is drawn. */
     void drawContent (juce::Graphics& g, juce::Rectangle<float> plot) override;
+    /** Asks for the glide's next step instead of repainting. */
+    void spectraChanged() override;
 
 private:
+    /** One step of the glide: the band levels brought up to date, the shown levels moved (with
+        the Shift state and the clock) and the view repainted when they moved. */
+    void handleAsyncUpdate() override;
+
     /** Draws the two bars of every band; returns whether any bar was drawn. */
     bool drawBars (juce::Graphics& g, juce::Rectangle<float> plot, int numEdges);
     /** Draws the two curves; returns whether either was drawn. */
