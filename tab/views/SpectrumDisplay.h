@@ -13,8 +13,8 @@
 
     The glide takes one step per fed frame, not per paint: the pushes (or a clearSpectra) of one
     timer tick are gathered into one asynchronous update that brings the band levels up to date,
-    steps the glide and repaints when the shown levels moved. Paint draws the shown levels as
-    they are.
+    steps the glide and repaints only the parts of the plot whose bars or curves moved. Paint
+    draws the shown levels as they are.
 */
 class SpectrumDisplay final : public BandDisplayBase,
                               private juce::AsyncUpdater
@@ -55,8 +55,22 @@ protected:
 
 private:
     /** One step of the glide: the band levels brought up to date, the shown levels moved (with
-        the Shift state and the clock) and the view repainted when they moved. */
+        the Shift state and the clock) and what moved repainted. */
     void handleAsyncUpdate() override;
+
+    /** Repaints what changed between the levels shown before the step and those shown now:
+        everything when asked to, or when the view has not painted the plot it has now, the
+        band count changed or the placeholder comes or goes; else only the moved bars or the
+        moved stretches of the curves. */
+    void repaintChangedLevels (bool everything);
+    /** Per band, the column between the old and the new tops of the bars that moved. */
+    void repaintChangedBars (juce::Rectangle<float> plot, int numEdges);
+    /** Per stretch of a few pixels, the rows between the old and the new curves where they
+        moved, widened by the stroke. Repaints the whole plot when a curve comes or goes. */
+    void repaintChangedCurves (juce::Rectangle<float> plot, int numEdges);
+    /** Whether both lists hold one level per band and any of them is drawn. */
+    bool drawsAnyLevel (const std::vector<float>& referenceLevels, const std::vector<float>& sourceLevels,
+                        size_t numBands) const noexcept;
 
     /** Draws the two bars of every band; returns whether any bar was drawn. */
     bool drawBars (juce::Graphics& g, juce::Rectangle<float> plot, int numEdges);
@@ -81,6 +95,13 @@ private:
     std::vector<float> curveLevels;
     /** The vertices of both curves and, per vertex, the lower of the two on screen. */
     std::vector<juce::Point<float>> referencePoints, sourcePoints, lowerEnvelope;
+    /** The curves' vertices before and after a step, to find where they moved. */
+    std::vector<juce::Point<float>> oldReferencePoints, oldSourcePoints, newReferencePoints, newSourcePoints;
+    /** The shown levels before a step. */
+    std::vector<float> oldReferenceLevels, oldSourceLevels;
+    /** The plot the last paint drew into; painted is false before the first paint. */
+    juce::Rectangle<float> paintedPlot;
+    bool painted = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SpectrumDisplay)
 };
