@@ -7,7 +7,7 @@
 
 // What one paint of a band view costs the message thread at the editor's full size, with both
 // spectra and, for the difference view, the hover box: the paint on its own (hover repaints,
-// the glide between two feeds) and the paint right after a new pair of spectra, which also
+// a repaint of the whole view) and the paint right after a new pair of spectra, which also
 // works out the band levels. Drawn with the software renderer into an opaque RGB image, which
 // is what the framework paints an opaque window into on Linux.
 
@@ -45,6 +45,10 @@ struct FedView
     {
         view.pushSpectrum (reference, BandDisplayBase::Series::Reference, kSampleRate);
         view.pushSpectrum (source, BandDisplayBase::Series::Source, kSampleRate);
+
+        // The spectrum view steps its glide once per fed frame, as the editor's timer asks.
+        if constexpr (std::is_same_v<View, SpectrumDisplay>)
+            view.handleUpdateNowIfNeeded();
     }
 
     void paint()

@@ -44,6 +44,9 @@ void SnapshotPresenter::push (const AnalysisSnapshot& snapshot, SignalViewTab& t
         views.spectrumView.requestSnap();
     }
 
+    // The spectrum view's step for this tick (once for both series), now rather than later.
+    views.spectrumView.handleUpdateNowIfNeeded();
+
     const auto fromReference = monitored == OutputSelection::Reference;
     views.goniometerView.setPoints (fromReference ? snapshot.referenceLeft : snapshot.sourceLeft,
                                     fromReference ? snapshot.referenceRight : snapshot.sourceRight,

@@ -29,7 +29,8 @@ struct SnapshotPresenter final
 
     /** Writes the snapshot into the tab's views. `live` is false for a recorded moment shown
         while stopped: then the spectrum view jumps to the new curves instead of easing toward
-        them. `monitored` chooses whose stereo points the goniometer shows. While Shift freezes
+        them; either way the spectrum view takes its step for the tick before push returns.
+        `monitored` chooses whose stereo points the goniometer shows. While Shift freezes
         the peak-history view, its series are left alone. */
     static void push (const AnalysisSnapshot& snapshot, SignalViewTab& tab, bool live, OutputSelection monitored);
 

@@ -74,7 +74,7 @@ void BandDisplayBase::pushSpectrum (const std::vector<float>& magnitudes, Series
         rate = sampleRate;
 
     bandLevelsValid = false;
-    repaint();
+    spectraChanged();
 }
 
 void BandDisplayBase::clearSpectra()
@@ -82,6 +82,11 @@ void BandDisplayBase::clearSpectra()
     referenceMagnitudes.clear();
     sourceMagnitudes.clear();
     bandLevelsValid = false;
+    spectraChanged();
+}
+
+void BandDisplayBase::spectraChanged()
+{
     repaint();
 }
 

@@ -57,10 +57,10 @@ public:
 
     /** Takes one magnitude spectrum (bin 0 = 0 Hz, last bin = half the sample rate) for a
         series; a sample rate of 0 or less keeps the previous one. Marks the band levels stale
-        and repaints. */
+        and calls spectraChanged. */
     void pushSpectrum (const std::vector<float>& magnitudes, Series series, double sampleRate);
 
-    /** Empties both pushed spectra and marks the band levels stale, and repaints. */
+    /** Empties both pushed spectra, marks the band levels stale and calls spectraChanged. */
     void clearSpectra();
 
     /** Marks the per-band levels for recomputation on the next paint (after a level offset or
@@ -178,6 +178,10 @@ protected:
     virtual void drawGrid (juce::Graphics& g, juce::Rectangle<float> plot);
     /** Frequency and level labels; bounds are the local bounds. */
     virtual void drawAxisLabels (juce::Graphics& g, juce::Rectangle<float> plot, juce::Rectangle<float> bounds);
+    /** Called after pushSpectrum or clearSpectra changed the data; repaints the whole view.
+        Message thread. */
+    virtual void spectraChanged();
+
     /** Does nothing: the base's timer is never started. */
     void timerCallback() override;
 

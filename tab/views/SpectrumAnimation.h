@@ -9,8 +9,8 @@
     250 ms and falling with a 700 ms time constant, and stand still while Shift holds the picture.
     Also the bar layout of one band.
 
-    A plain value with no component behind it, advanced once per paint with the paint's time, so
-    that the glide can be tested without a display. Message thread (it belongs to one view).
+    A plain value with no component behind it, advanced once per fed frame with that moment's
+    time, so that the glide can be tested without a display. Message thread (it belongs to one view).
 */
 class SpectrumAnimation final
 {
@@ -20,9 +20,9 @@ public:
     static constexpr double kFallMs = 700.0;
     /** Differences smaller than this do not move a level, dB. */
     static constexpr float kStillDb = 0.2f;
-    /** Longest step one paint takes (a pause counts as this much), ms. */
+    /** Longest step one frame takes (a pause counts as this much), ms. */
     static constexpr double kMaxStepMs = 250.0;
-    /** The step of the first paint, ms. */
+    /** The step of the first frame, ms. */
     static constexpr double kFirstStepMs = 16.666666;
 
     /** The two bars of one band: the gap before, between and after them, and their width, px. */
@@ -36,8 +36,8 @@ public:
         two bars sharing the rest after three gaps. */
     static BarLayout layoutBars (float bandWidth) noexcept;
 
-    /** The time a paint at nowMs advances the glide by, given the previous paint's time
-        (0 = none yet): limited to 0 ... kMaxStepMs; kFirstStepMs for the first paint. */
+    /** The time a step at nowMs advances the glide by, given the previous step's time
+        (0 = none yet): limited to 0 ... kMaxStepMs; kFirstStepMs for the first step. */
     static double stepMs (double lastMs, double nowMs) noexcept;
 
     /** One level after a step of dtMs toward target. */
@@ -48,7 +48,7 @@ public:
     /** Whether the next advance snaps. */
     bool isSnapRequested() const noexcept { return snapRequested; }
 
-    /** One paint's step: takes the targets (or, while shiftDown, the picture held since Shift
+    /** One frame's step: takes the targets (or, while shiftDown, the picture held since Shift
         went down), snaps when asked, then moves the shown levels toward them. A shown list of
         another length than its targets becomes a copy of them. */
     void advance (const std::vector<float>& referenceTargets, const std::vector<float>& sourceTargets,

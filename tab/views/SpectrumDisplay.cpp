@@ -3,6 +3,7 @@
 #include "engine/ThemePalette.h"
 
 #include <cmath>
+#include <limits>
 
 namespace
 {
@@ -21,16 +22,229 @@ constexpr float kSourceStroke = 1.6f;
 
 constexpr juce::uint8 kPlaceholderAlpha = 0x8c;
 constexpr float kPlaceholderFontHeight = 12.0f;
+
+// Room around a moved bar or curve for the pixels its anti-aliased edges touch, px.
+constexpr float kEdgeMargin = 1.0f;
+// How far a stroked curve reaches beside its vertices: half the thicker stroke plus the edge
+// margin, px.
+constexpr float kCurveReach = kReferenceStroke * 0.5f + kEdgeMargin;
+// A moved vertex changes the curve's outline up to this many vertices away on either side
+// (the segments that meet there and the joints at their far ends).
+constexpr size_t kVerticesAffected = 2;
+// The curves are repainted in stretches at most this wide, px.
+constexpr float kCurveStretchPx = 16.0f;
+
+/** The smallest whole-pixel rectangle around an area with the edge margin added. */
+juce::Rectangle<int> pixelsAround (juce::Rectangle<float> area)
+{
+    return area.expanded (kEdgeMargin).getSmallestIntegerContainer();
+}
 }
 
-SpectrumDisplay::SpectrumDisplay() = default;
+SpectrumDisplay::SpectrumDisplay()
+    : clock ([] { return juce::Time::getMillisecondCounterHiRes(); })
+{
+}
 
-SpectrumDisplay::~SpectrumDisplay() = default;
+SpectrumDisplay::~SpectrumDisplay()
+{
+    cancelPendingUpdate();
+}
 
 void SpectrumDisplay::requestSnap()
 {
     animation.requestSnap();
-    repaint();
+    cancelPendingUpdate();
+    handleAsyncUpdate();
+}
+
+void SpectrumDisplay::spectraChanged()
+{
+    triggerAsyncUpdate();
+}
+
+void SpectrumDisplay::handleAsyncUpdate()
+{
+    updateBandLevels();
+
+    const bool snapping = animation.isSnapRequested();
+    oldReferenceLevels = animation.getShownReferenceLevels();
+    oldSourceLevels = animation.getShownSourceLevels();
+
+    animation.advance (referenceBandLevels, sourceBandLevels, juce::ModifierKeys::currentModifiers.isShiftDown(),
+                       clock != nullptr ? clock() : juce::Time::getMillisecondCounterHiRes());
+
+    repaintChangedLevels (snapping);
+}
+
+bool SpectrumDisplay::drawsAnyLevel (const std::vector<float>& referenceLevels, const std::vector<float>& sourceLevels,
+                                     size_t numBands) const noexcept
+{
+    if (referenceLevels.size() != numBands || sourceLevels.size() != numBands)
+        return false;
+
+    for (size_t band = 0; band < numBands; ++band)
+        if (isDrawnLevel (referenceLevels[band]) || isDrawnLevel (sourceLevels[band]))
+            return true;
+
+    return false;
+}
+
+void SpectrumDisplay::repaintChangedLevels (bool everything)
+{
+    const auto& referenceLevels = animation.getShownReferenceLevels();
+    const auto& sourceLevels = animation.getShownSourceLevels();
+
+    if (referenceLevels == oldReferenceLevels && sourceLevels == oldSourceLevels && ! everything)
+        return;
+
+    const auto plot = getPlotArea();
+    const auto numEdges = getAxis().getNumEdges();
+    const auto numBands = (size_t) std::max (numEdges - 1, 0);
+    const auto drewBefore = drawsAnyLevel (oldReferenceLevels, oldSourceLevels, numBands);
+    const auto drawsNow = drawsAnyLevel (referenceLevels, sourceLevels, numBands);
+
+    if (everything || ! painted || plot != paintedPlot || bandCentres.size() != numBands
+        || oldReferenceLevels.size() != referenceLevels.size() || oldSourceLevels.size() != sourceLevels.size()
+        || drewBefore != drawsNow)
+    {
+        repaint();
+        return;
+    }
+
+    // The placeholder stays: nothing of the levels shows.
+    if (! drawsNow)
+        return;
+
+    if (plotStyle == PlotStyle::Bars)
+        repaintChangedBars (plot, numEdges);
+    else
+        repaintChangedCurves (plot, numEdges);
+}
+
+void SpectrumDisplay::repaintChangedBars (juce::Rectangle<float> plot, int numEdges)
+{
+    const auto& referenceLevels = animation.getShownReferenceLevels();
+    const auto& sourceLevels = animation.getShownSourceLevels();
+    const auto& axis = getAxis();
+
+    // The rows of a bar that differ between two levels: between the two tops and the cap below
+    // the lower one, or down to the plot's bottom when the bar shows for only one of them.
+    auto changedRows = [&] (float oldLevel, float newLevel) -> juce::Range<float>
+    {
+        const auto wasDrawn = isDrawnLevel (oldLevel);
+        const auto isDrawn = isDrawnLevel (newLevel);
+
+        if (oldLevel == newLevel || (! wasDrawn && ! isDrawn))
+            return {};
+
+        if (wasDrawn != isDrawn)
+            return { levelToY (wasDrawn ? oldLevel : newLevel, plot), plot.getBottom() };
+
+        const auto oldTop = levelToY (oldLevel, plot);
+        const auto newTop = levelToY (newLevel, plot);
+        return { std::min (oldTop, newTop), std::min (std::max (oldTop, newTop) + kBarCapHeight, plot.getBottom()) };
+    };
+
+    for (int band = 0; band < numEdges - 1; ++band)
+    {
+        const auto reference = changedRows (oldReferenceLevels[(size_t) band], referenceLevels[(size_t) band]);
+        const auto source = changedRows (oldSourceLevels[(size_t) band], sourceLevels[(size_t) band]);
+
+        if (reference.isEmpty() && source.isEmpty())
+            continue;
+
+        const auto span = axis.getBandSpan (band, plot);
+        const auto layout = SpectrumAnimation::layoutBars (span.getLength());
+        const auto referenceLeft = span.getStart() + layout.gap;
+        const auto sourceLeft = referenceLeft + layout.gap + layout.barWidth;
+
+        // One rectangle per band, over whichever of its two bars moved.
+        const auto left = reference.isEmpty() ? sourceLeft : referenceLeft;
+        const auto right = (source.isEmpty() ? referenceLeft : sourceLeft) + layout.barWidth;
+        const auto rows = reference.isEmpty() ? source : source.isEmpty() ? reference : reference.getUnionWith (source);
+
+        repaint (pixelsAround ({ left, rows.getStart(), right - left, rows.getLength() }));
+    }
+}
+
+void SpectrumDisplay::repaintChangedCurves (juce::Rectangle<float> plot, int numEdges)
+{
+    buildCurvePoints (oldReferenceLevels, plot, numEdges, oldReferencePoints);
+    buildCurvePoints (oldSourceLevels, plot, numEdges, oldSourcePoints);
+    buildCurvePoints (animation.getShownReferenceLevels(), plot, numEdges, newReferencePoints);
+    buildCurvePoints (animation.getShownSourceLevels(), plot, numEdges, newSourcePoints);
+
+    // A curve that comes or goes changes how the fills are laid over each other.
+    if (oldReferencePoints.size() != newReferencePoints.size() || oldSourcePoints.size() != newSourcePoints.size()
+        || (! newReferencePoints.empty() && ! newSourcePoints.empty() && newReferencePoints.size() != newSourcePoints.size()))
+    {
+        repaint (plot.expanded (kCurveReach).getSmallestIntegerContainer());
+        return;
+    }
+
+    const std::pair<const std::vector<juce::Point<float>>*, const std::vector<juce::Point<float>>*> curves[] {
+        { &oldReferencePoints, &newReferencePoints }, { &oldSourcePoints, &newSourcePoints }
+    };
+    const auto count = std::max (newReferencePoints.size(), newSourcePoints.size());
+
+    auto moved = [&] (size_t vertex)
+    {
+        for (const auto& [before, after] : curves)
+            if (! after->empty() && (*before)[vertex].y != (*after)[vertex].y)
+                return true;
+
+        return false;
+    };
+
+    // The area a moved vertex changes: its neighbours' span, between the highest and the lowest
+    // of both curves there before and after the step.
+    auto areaAround = [&] (size_t vertex)
+    {
+        const auto first = vertex >= kVerticesAffected ? vertex - kVerticesAffected : size_t { 0 };
+        const auto last = std::min (vertex + kVerticesAffected, count - 1);
+        auto top = std::numeric_limits<float>::max(), bottom = std::numeric_limits<float>::lowest();
+        float left = 0.0f, right = 0.0f;
+
+        for (const auto& [before, after] : curves)
+        {
+            if (after->empty())
+                continue;
+
+            left = (*after)[first].x;
+            right = (*after)[last].x;
+
+            for (auto k = first; k <= last; ++k)
+                for (auto y : { (*before)[k].y, (*after)[k].y })
+                {
+                    top = std::min (top, y);
+                    bottom = std::max (bottom, y);
+                }
+        }
+
+        return juce::Rectangle<float>::leftTopRightBottom (left, top, right, bottom).expanded (kCurveReach);
+    };
+
+    juce::Rectangle<float> stretch;
+
+    for (size_t vertex = 0; vertex < count; ++vertex)
+    {
+        if (! moved (vertex))
+            continue;
+
+        const auto area = areaAround (vertex);
+
+        if (! stretch.isEmpty() && area.getRight() - stretch.getX() > kCurveStretchPx)
+        {
+            repaint (stretch.getSmallestIntegerContainer());
+            stretch = {};
+        }
+
+        stretch = stretch.isEmpty() ? area : stretch.getUnion (area);
+    }
+
+    if (! stretch.isEmpty())
+        repaint (stretch.getSmallestIntegerContainer());
 }
 
 bool SpectrumDisplay::isDrawnLevel (float levelDb) const noexcept
@@ -40,19 +254,19 @@ bool SpectrumDisplay::isDrawnLevel (float levelDb) const noexcept
 
 void SpectrumDisplay::drawContent (juce::Graphics& g, juce::Rectangle<float> plot)
 {
-    animation.advance (referenceBandLevels, sourceBandLevels, juce::ModifierKeys::currentModifiers.isShiftDown(),
-                       juce::Time::getMillisecondCounterHiRes());
+    painted = true;
+    paintedPlot = plot;
 
     const auto numEdges = getAxis().getNumEdges();
     const auto numBands = bandCentres.size();
 
-    if ((size_t) numEdges != numBands + 1
-        || animation.getShownReferenceLevels().size() != numBands
-        || animation.getShownSourceLevels().size() != numBands)
-        return;
+    // Before the first step there are no shown levels yet: nothing is drawn.
+    const bool levelsFitBands = (size_t) numEdges == numBands + 1
+                                && animation.getShownReferenceLevels().size() == numBands
+                                && animation.getShownSourceLevels().size() == numBands;
 
-    const bool drewSomething = plotStyle == PlotStyle::Bars ? drawBars (g, plot, numEdges)
-                                                            : drawCurves (g, plot, numEdges);
+    const bool drewSomething = levelsFitBands && (plotStyle == PlotStyle::Bars ? drawBars (g, plot, numEdges)
+                                                                                : drawCurves (g, plot, numEdges));
 
     if (! drewSomething)
         drawPlaceholder (g, plot);

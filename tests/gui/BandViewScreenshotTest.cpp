@@ -57,6 +57,8 @@ void feed (DisplayHost& host, const AnalysisSnapshot& s)
         view->pushSpectrum (s.referenceSpectrum, BandDisplayBase::Series::Reference, s.referenceSampleRate);
         view->pushSpectrum (s.sourceSpectrum, BandDisplayBase::Series::Source, s.sourceSampleRate);
     }
+
+    host.spectrumView.handleUpdateNowIfNeeded();
 }
 
 struct BandViewScreenshots : ::testing::Test

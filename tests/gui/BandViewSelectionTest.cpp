@@ -197,6 +197,9 @@ TEST_F (BandViewSelection, spectraWithBadValuesAndAZeroSampleRateDrawWithoutHarm
             for (auto size : { juce::Point<int> (1200, 720), juce::Point<int> (64, 30), juce::Point<int> (3, 2), juce::Point<int> (0, 0) })
             {
                 host.setSize (size.x, size.y);
+                // A frame at this size: the spectrum view steps its glide and works out what moved.
+                view.pushSpectrum (mixed, BandDisplayBase::Series::Reference, 48000.0);
+                host.spectrumView.handleUpdateNowIfNeeded();
                 hover (view, { 30.0f, 10.0f });
                 click (view, { 55.0f, 12.0f });
                 render (host);
