@@ -69,28 +69,32 @@ void HostEditorWindow::close()
     juce::MessageManager::getInstance()->runDispatchLoopUntil (100);
 }
 
-bool grabScreenArea (juce::Rectangle<int> area, const juce::File& file)
+juce::Image grabScreenImage (juce::Rectangle<int> area)
 {
-    const auto screenFile = file.getSiblingFile (file.getFileNameWithoutExtension() + "-screen.png");
-    screenFile.deleteFile();
-
+    const auto screenFile = juce::File::createTempFile ("-screen.png");
     juce::ChildProcess grab;
 
     if (! grab.start (juce::StringArray { "import", "-window", "root", screenFile.getFullPathName() }))
-        return false;
+        return {};
 
     grab.waitForProcessToFinish (kGrabTimeoutMs);
     const auto screen = juce::ImageFileFormat::loadFrom (screenFile);
     screenFile.deleteFile();
 
-    if (! screen.isValid())
+    const auto shown = area.getIntersection (screen.getBounds());
+    return screen.isValid() && ! shown.isEmpty() ? screen.getClippedImage (shown) : juce::Image();
+}
+
+bool grabScreenArea (juce::Rectangle<int> area, const juce::File& file)
+{
+    const auto shown = grabScreenImage (area);
+
+    if (! shown.isValid())
         return false;
 
-    const auto shown = area.getIntersection (screen.getBounds());
     file.deleteFile();
     juce::FileOutputStream out (file);
-    return ! shown.isEmpty() && out.openedOk()
-           && juce::PNGImageFormat().writeImageToStream (screen.getClippedImage (shown), out);
+    return out.openedOk() && juce::PNGImageFormat().writeImageToStream (shown, out);
 }
 
 juce::File screenshotFile (const juce::String& name)

@@ -39,6 +39,9 @@ struct HostEditorWindow
     JUCE_DECLARE_NON_COPYABLE (HostEditorWindow)
 };
 
+/** One area of the screen as the X server shows it now; invalid when the grab fails. */
+juce::Image grabScreenImage (juce::Rectangle<int> area);
+
 /** Grabs the whole screen and keeps one area of it in a PNG file; false when that fails. */
 bool grabScreenArea (juce::Rectangle<int> area, const juce::File& file);
 
