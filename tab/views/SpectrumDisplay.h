@@ -36,10 +36,6 @@ public:
         a clock of their own here. */
     std::function<double()> clock;
 
-    /** The levels drawn now, dB per band. */
-    const std::vector<float>& getShownReferenceLevels() const noexcept { return animation.getShownReferenceLevels(); }
-    const std::vector<float>& getShownSourceLevels() const noexcept { return animation.getShownSourceLevels(); }
-
     /** The curve through a per-band list across the plot, one vertex per pixel. */
     juce::Path buildCurvePath (const std::vector<float>& levels, juce::Rectangle<float> plot, int numBandEdges);
 
